@@ -20,7 +20,7 @@ uint16_t NextRandom16(uint16_t state) {
     const uint32_t c = b ^ (s << 12);
     const uint32_t d = b ^ (c >> 4);
     const uint32_t e = b ^ (d >> 4);
-    const uint32_t n = ((((c >> 14) & 3) ^ (c >> 13)) & 7 ^ (e >> 4) ^ b) & 0x000F;
+    const uint32_t n = (((((c >> 14) & 3) ^ (c >> 13)) & 7) ^ (e >> 4) ^ b) & 0x000F;
     return static_cast<uint16_t>((c & 0xF000) | (d & 0x0F00) | (e & 0x00F0) | n);
 }
 
