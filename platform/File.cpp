@@ -165,6 +165,12 @@ uint32_t File::SetEndOfFile() {
     return ERROR_SUCCESS;
 }
 
+uint32_t File::Flush() {
+    if (m_fd < 0) return ERROR_INVALID_HANDLE;
+    if (fsync(m_fd) != 0) return WinErrorFromErrno(errno);
+    return ERROR_SUCCESS;
+}
+
 uint32_t File::GetTimes(FileTime* creation, FileTime* lastAccess, FileTime* lastWrite) const {
     if (m_fd < 0) return ERROR_INVALID_HANDLE;
     FileStat st;

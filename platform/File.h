@@ -49,6 +49,8 @@ public:
     uint32_t Seek(int64_t distance, uint32_t method, uint64_t* position = nullptr);
     uint32_t GetSize(uint64_t& size) const;
     uint32_t SetEndOfFile();  // at the current position
+    // Makes what was written reach the disk before, say, a rename relies on it.
+    uint32_t Flush();
     uint32_t GetTimes(FileTime* creation, FileTime* lastAccess, FileTime* lastWrite) const;
     uint32_t SetTimes(const FileTime* creation, const FileTime* lastAccess,
                       const FileTime* lastWrite);

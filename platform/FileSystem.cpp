@@ -146,6 +146,22 @@ uint32_t MoveFile(const DeviceFolder& dev, std::u16string_view from, std::u16str
     return WinErrorFromErrno(err, err == ENOENT ? target : hostFrom);
 }
 
+uint32_t MoveFileReplacing(std::u16string_view from, std::u16string_view to) {
+    return MoveFileReplacing(DeviceFolder::Current(), from, to);
+}
+
+uint32_t MoveFileReplacing(const DeviceFolder& dev, std::u16string_view from, std::u16string_view to) {
+    std::string hostFrom, hostTo;
+    if (const uint32_t err = dev.ToHost(from, hostFrom)) return err;
+    if (const uint32_t err = dev.ToHost(to, hostTo)) return err;
+    FileStat target;
+    if (StatHost(hostTo, target) == ERROR_SUCCESS && (target.isDirectory || target.readOnly)) {
+        return ERROR_ACCESS_DENIED;
+    }
+    if (rename(hostFrom.c_str(), hostTo.c_str()) != 0) return WinErrorFromErrno(errno, hostFrom);
+    return ERROR_SUCCESS;
+}
+
 bool PathExists(std::u16string_view path) { return PathExists(DeviceFolder::Current(), path); }
 
 bool PathExists(const DeviceFolder& dev, std::u16string_view path) {

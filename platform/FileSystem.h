@@ -35,5 +35,11 @@ uint32_t DeleteFile(const DeviceFolder& dev, std::u16string_view path);
 uint32_t MoveFile(std::u16string_view from, std::u16string_view to);
 uint32_t MoveFile(const DeviceFolder& dev, std::u16string_view from, std::u16string_view to);
 
+// Puts `from` in place of `to` in one step, so a reader sees the old file or
+// the new one and never neither (a replacing write's last step). A read-only
+// target or a folder is refused with ERROR_ACCESS_DENIED.
+uint32_t MoveFileReplacing(std::u16string_view from, std::u16string_view to);
+uint32_t MoveFileReplacing(const DeviceFolder& dev, std::u16string_view from, std::u16string_view to);
+
 bool PathExists(std::u16string_view path);
 bool PathExists(const DeviceFolder& dev, std::u16string_view path);

@@ -5,6 +5,7 @@
 
 #include "platform/Text.h"
 #include "platform/Time.h"
+#include "tests/support/TestSupport.h"
 
 TEST(TextTest, Utf8AndUtf16RoundTrip) {
     const std::string text = "Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x93\xB7";  // Café € 📷
@@ -81,7 +82,8 @@ TEST(TimeTest, CalendarConversions) {
 }
 
 TEST(TimeTest, Seconds1904FollowsLocalTime) {
-    // Tests run in Europe/Berlin: one hour ahead of UTC in winter, two in summer.
+    // Berlin: one hour ahead of UTC in winter, two in summer.
+    const ScopedTimeZone berlin("Europe/Berlin");
     const FileTime winterUtc = Make(2003, 12, 10, 0, 50, 34);
     const FileTime summerUtc = Make(2003, 7, 14, 7, 5, 30);
     const uint32_t winterLocal = Seconds1904FromLocalFileTime(Make(2003, 12, 10, 1, 50, 34));

@@ -1,6 +1,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -52,4 +53,22 @@ std::string CorpusDir() {
 
 std::string FixturePath(const std::string& name) {
     return std::string(KV_SOURCE_DIR) + "/tests/fixtures/" + name;
+}
+
+ScopedTimeZone::ScopedTimeZone(const char* zone) {
+    if (const char* previous = std::getenv("TZ")) {
+        m_previous = previous;
+        m_hadPrevious = true;
+    }
+    setenv("TZ", zone, 1);
+    tzset();
+}
+
+ScopedTimeZone::~ScopedTimeZone() {
+    if (m_hadPrevious) {
+        setenv("TZ", m_previous.c_str(), 1);
+    } else {
+        unsetenv("TZ");
+    }
+    tzset();
 }

@@ -40,3 +40,14 @@ void MakeHostDirs(const std::string& path);
 std::string CorpusDir();
 // A file under tests/fixtures of the source tree.
 std::string FixturePath(const std::string& name);
+
+// Sets the local time zone (TZ) for the object's lifetime.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone);
+    ~ScopedTimeZone();
+
+private:
+    std::string m_previous;
+    bool m_hadPrevious = false;
+};
