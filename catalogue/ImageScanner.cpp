@@ -1,0 +1,192 @@
+#include "catalogue/ImageScanner.h"
+
+#include <memory>
+
+#include "catalogue/CatalogueStrings.h"
+#include "catalogue/CatalogueTypes.h"
+#include "catalogue/CategoryDB.h"
+#include "catalogue/FileListCache.h"
+#include "catalogue/FolderFinder.h"
+#include "catalogue/FolderList.h"
+#include "catalogue/ImageItemList.h"
+#include "platform/FileFinder.h"
+#include "platform/FileSystem.h"
+#include "platform/ShellChangeWatcher.h"
+#include "platform/Text.h"
+#include "platform/WinError.h"
+
+namespace {
+constexpr std::u16string_view kCameraFolder = u"\\DCIM";
+
+// Shows the wait indicator for as long as it lives.
+class WaitScope {
+public:
+    explicit WaitScope(WaitIndicator* wait) : m_wait(wait) {
+        if (m_wait) m_wait->Begin();
+    }
+    ~WaitScope() {
+        if (m_wait) m_wait->End();
+    }
+
+private:
+    WaitIndicator* m_wait;
+};
+
+std::u16string FolderOf(std::u16string_view path) {
+    const size_t slash = path.find_last_of(u'\\');
+    return std::u16string(slash == std::u16string_view::npos ? std::u16string_view() : path.substr(0, slash));
+}
+
+std::u16string Concat(std::u16string_view a, std::u16string_view b) {
+    std::u16string out(a);
+    out += b;
+    return out;
+}
+}  // namespace
+
+CImageScanner::CImageScanner(CImageItemList& images, CFolderList& locations, CCategoryDB& categories,
+                             std::u16string categoryDBPath)
+    : m_images(images), m_locations(locations), m_categories(categories),
+      m_categoryDBPath(std::move(categoryDBPath)) {}
+
+bool CImageScanner::IsImageFile(std::u16string_view path) {
+    const size_t slash = path.find_last_of(u'\\');
+    const std::u16string_view name = slash == std::u16string_view::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.find_last_of(u'.');
+    if (dot == std::u16string_view::npos) return false;
+    const std::u16string_view extension = name.substr(dot + 1);
+    return EqualsNoCase(extension, u"jpg") || EqualsNoCase(extension, u"jpeg");
+}
+
+std::vector<std::u16string> CImageScanner::FindCards() {
+    std::vector<std::u16string> cards;
+    FileFinder finder;
+    FindData data;
+    for (uint32_t err = finder.First(u"\\*.*", data); err == ERROR_SUCCESS; err = finder.Next(data)) {
+        const uint32_t card = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_TEMPORARY;
+        if ((data.attributes & card) == card) cards.push_back(u"\\" + data.name);
+    }
+    return cards;
+}
+
+void CImageScanner::ScanAll(bool fullRescan) {
+    const WaitScope wait(m_wait);
+    ScanFolder(MAIN_PHOTO_FOLDER, false, true, false, fullRescan);
+    m_locations.Add(MAIN_PHOTO_FOLDER, STRING_INTERNAL, false);
+    for (const std::u16string& card : FindCards()) {
+        ScanFolder(Concat(card, kCameraFolder), true, false, true, false);
+        ScanFolder(Concat(card, MAIN_PHOTO_FOLDER), true, true, false, fullRescan);
+        m_locations.Add(card, std::u16string_view(card).substr(1), true);
+    }
+}
+
+bool CImageScanner::ScanFolder(std::u16string_view folder, bool removable, bool useCache, bool recursive,
+                               bool fullRescan) {
+    if (useCache && !fullRescan) {
+        CFileListCache cache;
+        if (cache.LoadCache(folder)) {
+            bool added = false;
+            for (size_t i = 0; i < cache.Count(); ++i) {
+                const FileListCacheEntry& entry = cache.At(i);
+                auto record = std::make_unique<CImageItem>();
+                record->InitFromCacheEntry(folder, entry.name, entry.category, removable);
+                added |= m_images.Insert(std::move(record)) != nullptr;
+            }
+            // The cache stands for the folder once; the next start walks it
+            // unless the cache is written again when the view closes.
+            CFileListCache::DeleteCache(folder);
+            return added;
+        }
+    }
+    return Walk(folder, removable, recursive);
+}
+
+bool CImageScanner::Walk(std::u16string_view folder, bool removable, bool recursive) {
+    CFolderFinder finder;
+    if (!finder.First(folder, recursive)) return false;
+    bool added = false;
+    std::u16string path;
+    uint32_t attributes = 0;
+    while (finder.Next(path, attributes)) {
+        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) && IsImageFile(path)) {
+            added |= InsertFromFile(path, removable);
+        }
+    }
+    return added;
+}
+
+bool CImageScanner::InsertFromFile(std::u16string_view path, bool removable) {
+    auto record = std::make_unique<CImageItem>();
+    // A file that cannot be opened still gets its record.
+    record->InitFromFile(path, removable);
+    return m_images.Insert(std::move(record)) != nullptr;
+}
+
+bool CImageScanner::OnCardAdded(std::u16string_view cardPath) {
+    const WaitScope wait(m_wait);
+    m_locations.Add(cardPath, cardPath.substr(cardPath.empty() ? 0 : 1), true);
+    const bool fromCamera = ScanFolder(Concat(cardPath, kCameraFolder), true, false, true, false);
+    const bool fromMain = ScanFolder(Concat(cardPath, MAIN_PHOTO_FOLDER), true, true, false, false);
+    return fromCamera || fromMain;
+}
+
+bool CImageScanner::OnCardRemoved(std::u16string_view cardPath) {
+    const std::u16string card(cardPath);
+    return m_images.RemoveWhere([&](const CImageItem& record) { return record.IsOnCard(card); }) > 0;
+}
+
+bool CImageScanner::OnFileCreated(std::u16string_view path) {
+    if (!IsImageFile(path) || !m_locations.Contains(path)) return false;
+    // A path the list already holds is read afresh rather than listed twice.
+    if (CImageItem* existing = m_images.Find(path)) m_images.Remove(existing);
+    return InsertFromFile(path, !StartsWithNoCase(FolderOf(path), MAIN_PHOTO_FOLDER));
+}
+
+bool CImageScanner::OnFileDeleted(std::u16string_view path) {
+    if (!IsImageFile(path) || !m_locations.Contains(path)) return false;
+    CImageItem* record = m_images.Find(path);
+    return record && m_images.Remove(record) != nullptr;
+}
+
+ScanChange CImageScanner::OnFileRenamed(std::u16string_view oldPath, std::u16string_view newPath) {
+    if (EqualsNoCase(newPath, m_categoryDBPath)) {
+        m_categories.Load(m_categoryDBPath);
+        m_images.InvalidateDisplay();
+        return ScanChange::CategoriesReloaded;
+    }
+    const bool deleted = OnFileDeleted(oldPath);
+    const bool created = OnFileCreated(newPath);
+    return deleted || created ? ScanChange::ImagesChanged : ScanChange::None;
+}
+
+ScanChange CImageScanner::OnShellChange(const ShellChange& change) {
+    const auto changed = [](bool any) { return any ? ScanChange::ImagesChanged : ScanChange::None; };
+    switch (change.event) {
+    case ShellEvent::DriveAdd: return changed(OnCardAdded(change.path1));
+    case ShellEvent::DriveRemoved: return changed(OnCardRemoved(change.path1));
+    case ShellEvent::Create: return changed(OnFileCreated(change.path1));
+    case ShellEvent::Delete: return changed(OnFileDeleted(change.path1));
+    case ShellEvent::RenameItem: return OnFileRenamed(change.path1, change.path2);
+    }
+    return ScanChange::None;
+}
+
+void CImageScanner::SaveCaches() {
+    for (const std::u16string& card : FindCards()) SaveCache(Concat(card, MAIN_PHOTO_FOLDER));
+    SaveCache(MAIN_PHOTO_FOLDER);
+}
+
+void CImageScanner::SaveCache(std::u16string_view folder) {
+    uint32_t attributes = 0;
+    if (GetFileAttributes(folder, attributes) != ERROR_SUCCESS || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return;
+    }
+    CFileListCache cache;
+    for (size_t i = 0; i < m_images.Size(); ++i) {
+        const CImageItem& record = *m_images.At(i);
+        // Records of subfolders would come back as if they lay in the folder
+        // itself; a cached folder stands for its own files only.
+        if (EqualsNoCase(record.Folder(), folder)) cache.AddEntry(record.FileName(), record.GetCategory());
+    }
+    cache.SaveCache(folder);
+}

@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "tests/support/TestSupport.h"
+#include "tools/kvtool/Kvtool.h"
+
+namespace {
+// A device folder holding one sample photo, and kvtool run against it.
+class KvtoolTest : public ::testing::Test {
+protected:
+    TempDir root;
+    std::string photo;
+    std::string out, err;
+
+    void SetUp() override {
+        photo = root / "My Documents/Kestrelview/sunset.jpg";
+        WriteHostFile(photo, ReadHostFile(std::string(KV_SOURCE_DIR) + "/samples/sunset.jpg"));
+    }
+
+    int Run(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--root", root.Path()});
+        std::ostringstream o, e;
+        const int status = RunKvtool(args, o, e);
+        out = o.str();
+        err = e.str();
+        return status;
+    }
+};
+}  // namespace
+
+TEST_F(KvtoolTest, InfoJsonDescribesAPhotoWithoutTrailer) {
+    ASSERT_EQ(0, Run({"info", "--json", photo})) << err;
+    EXPECT_EQ("{\"path\": \"" + photo +
+                  "\", \"size\": 45126, \"width\": 640, \"height\": 480, "
+                  "\"date\": \"2024-06-01T21:15:00\", \"exif_date\": \"2024-06-01T21:15:00\", "
+                  "\"trailer\": false, \"category\": \"0000000000000000\", \"private\": false, "
+                  "\"note\": \"\", \"thumbnail\": null, \"exif_thumbnail\": true, \"header_error\": 0}\n",
+              out);
+}
+
+TEST_F(KvtoolTest, NotePrivateAndCategoryRoundTrip) {
+    ASSERT_EQ(0, Run({"note", photo, "Evening\non the hill \"west\""})) << err;
+    ASSERT_EQ(0, Run({"note", photo}));
+    EXPECT_EQ("Evening\non the hill \"west\"\n", out);
+
+    ASSERT_EQ(0, Run({"private", photo}));
+    EXPECT_EQ("off\n", out);
+    ASSERT_EQ(0, Run({"private", photo, "on"})) << err;
+    ASSERT_EQ(0, Run({"private", photo}));
+    EXPECT_EQ("on\n", out);
+
+    ASSERT_EQ(0, Run({"categories", "add", "Holidays"})) << err;
+    const std::string id = out.substr(0, 16);
+    ASSERT_EQ(0, Run({"category", photo, "holidays"})) << err;
+    ASSERT_EQ(0, Run({"category", photo}));
+    EXPECT_EQ("Holidays (" + id + ")\n", out);
+
+    ASSERT_EQ(0, Run({"info", "--json", "--db", root / "Program Files/Farrowdale/Kestrelview/_CategoryDB", photo}));
+    EXPECT_NE(std::string::npos, out.find("\"trailer\": true"));
+    EXPECT_NE(std::string::npos, out.find("\"category\": \"" + id + "\", \"category_name\": \"Holidays\""));
+    EXPECT_NE(std::string::npos, out.find("\"private\": true"));
+    EXPECT_NE(std::string::npos, out.find("\"note\": \"Evening\\non the hill \\\"west\\\"\""));
+
+    ASSERT_EQ(0, Run({"category", photo, "--unfiled"}));
+    ASSERT_EQ(0, Run({"category", photo}));
+    EXPECT_EQ("Unfiled\n", out);
+    ASSERT_EQ(0, Run({"category", photo, "--id", id}));
+    ASSERT_EQ(0, Run({"category", photo}));
+    EXPECT_EQ("Holidays (" + id + ")\n", out);
+}
+
+TEST_F(KvtoolTest, CategoriesCommandKeepsNamesUniqueAndShort) {
+    ASSERT_EQ(0, Run({"categories", "add", "zoo"}));
+    ASSERT_EQ(0, Run({"categories", "add", "Art"}));
+    ASSERT_EQ(0, Run({"categories", "add", "beach"}));
+    EXPECT_EQ(1, Run({"categories", "add", "BEACH"}));
+    EXPECT_EQ("kvtool: BEACH: A category with that name already exists.\n", err);
+    EXPECT_EQ(1, Run({"categories", "add", std::string(32, 'x')}));
+    EXPECT_NE(std::string::npos, err.find("The category name cannot be greater than 31 characters."));
+    EXPECT_EQ(0, Run({"categories", "add", std::string(31, 'x')}));
+    ASSERT_EQ(0, Run({"categories", "rename", "Art", "Zebra"}));
+    ASSERT_EQ(0, Run({"categories", "delete", "zoo"}));
+    EXPECT_EQ(1, Run({"categories", "delete", "zoo"}));
+    ASSERT_EQ(0, Run({"categories", "list"}));
+    std::vector<std::string> names;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) names.push_back(line.substr(18));
+    EXPECT_EQ((std::vector<std::string>{"beach", std::string(31, 'x'), "Zebra"}), names);
+}
+
+TEST_F(KvtoolTest, FailuresNameTheFileAndLeaveItUnchanged) {
+    const std::vector<uint8_t> before = ReadHostFile(photo);
+    chmod(photo.c_str(), 0444);
+    EXPECT_EQ(1, Run({"note", photo, "text"}));
+    EXPECT_EQ("kvtool: " + photo + ": access denied (read-only file or folder) (5)\n", err);
+    EXPECT_EQ(before, ReadHostFile(photo));
+    chmod(photo.c_str(), 0644);
+
+    EXPECT_EQ(1, Run({"note", root / "missing.jpg", "x"}));
+    EXPECT_EQ("kvtool: " + root / "missing.jpg" + ": file not found (2)\n", err);
+    EXPECT_EQ(2, Run({"private", photo, "maybe"}));
+    EXPECT_EQ(1, Run({"category", photo, "Nowhere"}));
+    EXPECT_EQ(before, ReadHostFile(photo));
+    EXPECT_EQ(2, Run({"frobnicate"}));
+    EXPECT_EQ(2, Run({"info", "--bogus", photo}));
+}
+
+TEST_F(KvtoolTest, FilesOutsideTheDeviceFolderCanBeEdited) {
+    TempDir elsewhere;
+    const std::string copy = elsewhere / "copy.jpg";
+    WriteHostFile(copy, ReadHostFile(photo));
+    ASSERT_EQ(0, Run({"note", copy, "outside"})) << err;
+    ASSERT_EQ(0, Run({"note", copy}));
+    EXPECT_EQ("outside\n", out);
+    EXPECT_FALSE(std::filesystem::exists(elsewhere / "Program Files"));
+}
+
+TEST_F(KvtoolTest, ScanListsDisplayedRecordsAndWritesCaches) {
+    const std::vector<uint8_t> bytes = ReadHostFile(photo);
+    WriteHostFile(root / "My Documents/Kestrelview/Beach.jpg", bytes);
+    WriteHostFile(root / "My Documents/Kestrelview/attic.jpg", bytes);
+    ASSERT_EQ(0, Run({"categories", "add", "Trips"}));
+    ASSERT_EQ(0, Run({"category", root / "My Documents/Kestrelview/Beach.jpg", "Trips"}));
+    ASSERT_EQ(0, Run({"private", root / "My Documents/Kestrelview/attic.jpg", "on"}));
+
+    const auto firstColumn = [&] {
+        std::vector<std::string> paths;
+        std::istringstream lines(out);
+        for (std::string line; std::getline(lines, line);) paths.push_back(line.substr(0, line.find('\t')));
+        return paths;
+    };
+    ASSERT_EQ(0, Run({"scan", "--full"})) << err;
+    EXPECT_EQ((std::vector<std::string>{"\\My Documents\\Kestrelview\\attic.jpg", "\\My Documents\\Kestrelview\\Beach.jpg",
+                                        "\\My Documents\\Kestrelview\\sunset.jpg"}),
+              firstColumn());
+    EXPECT_TRUE(std::filesystem::exists(root / "My Documents/Kestrelview/KVFileListCache.fdf"));
+
+    ASSERT_EQ(0, Run({"scan", "--descending", "--hide-private"})) << err;
+    EXPECT_EQ((std::vector<std::string>{"\\My Documents\\Kestrelview\\sunset.jpg", "\\My Documents\\Kestrelview\\Beach.jpg"}),
+              firstColumn());
+    ASSERT_EQ(0, Run({"scan", "--category", "Trips", "--location", "Internal"}));
+    EXPECT_EQ(std::vector<std::string>{"\\My Documents\\Kestrelview\\Beach.jpg"}, firstColumn());
+    EXPECT_NE(std::string::npos, out.find("\tTrips\t"));
+    ASSERT_EQ(0, Run({"scan", "--category", "unfiled", "--sort", "size"}));
+    EXPECT_EQ(2u, firstColumn().size());
+    EXPECT_EQ(2, Run({"scan", "--sort", "colour"}));
+    EXPECT_EQ(1, Run({"scan", "--category", "Nowhere"}));
+}

@@ -1,0 +1,62 @@
+#include "tools/kvtool/ErrorText.h"
+
+#include <map>
+
+#include "catalogue/CategoryDB.h"
+#include "catalogue/ImageTrailer.h"
+#include "platform/WinError.h"
+
+namespace {
+const std::map<int, const char*>& Reasons() {
+    static const std::map<int, const char*> reasons = {
+        {int(ERROR_FILE_NOT_FOUND), "file not found"},
+        {int(ERROR_PATH_NOT_FOUND), "folder not found"},
+        {int(ERROR_ACCESS_DENIED), "access denied (read-only file or folder)"},
+        {int(ERROR_NOT_ENOUGH_MEMORY), "not enough memory"},
+        {int(ERROR_INVALID_DATA), "invalid data"},
+        {int(ERROR_WRITE_PROTECT), "the medium is write-protected"},
+        {int(ERROR_SHARING_VIOLATION), "the file is in use"},
+        {int(ERROR_FILE_EXISTS), "a file with that name already exists"},
+        {int(ERROR_DISK_FULL), "the disk is full"},
+        {int(ERROR_INVALID_NAME), "invalid name"},
+        {int(ERROR_ALREADY_EXISTS), "a file with that name already exists"},
+        {ERR_TRAILER_NO_DATA, "the file is empty or its end cannot be read"},
+        {ERR_TRAILER_SHORT_WRITE, "the trailer was only partly written"},
+        {ERR_TRAILER_TOO_LARGE, "the trailer would be too large"},
+        {ERR_CATEGORY_DB_VERSION, "category database of an unknown version"},
+        {-1, "empty file or out of memory"},
+        {-200, "bad Huffman table: too many codes"},
+        {-201, "bad Huffman table slot"},
+        {-202, "Huffman table segment too short"},
+        {-203, "quantisation table segment too short"},
+        {-204, "bad quantisation table number"},
+        {-205, "sample precision other than 8 bits not supported"},
+        {-206, "width or height is zero"},
+        {-207, "the file ends inside the header"},
+        {-208, "too many colour components"},
+        {-209, "frame header length wrong"},
+        {-210, "segment length wrong"},
+        {-211, "restart interval segment length wrong"},
+        {-212, "scan header wrong"},
+        {-213, "scan names a missing component"},
+        {-214, "table selector out of range"},
+        {-215, "arithmetic-coded JPEG not supported"},
+        {-216, "no image data found"},
+        {-217, "not a JPEG file"},
+        {-218, "unsupported kind of JPEG (lossless or hierarchical)"},
+        {-219, "quantisation table segment shorter than its table"},
+        {-220, "bad sampling factor"},
+        {-222, "scan layout not supported"},
+        {-225, "colour layout not supported (only greyscale and YCbCr)"},
+        {-226, "colour sampling not supported"},
+        {-234, "progressive JPEG not supported"},
+    };
+    return reasons;
+}
+}  // namespace
+
+std::string ErrorText(int result) {
+    const auto it = Reasons().find(result);
+    const std::string reason = it != Reasons().end() ? it->second : "error";
+    return reason + " (" + std::to_string(result) + ")";
+}
