@@ -1,0 +1,18 @@
+#pragma once
+#include "desktop/TUserInfo.h"
+
+// The eight exports of libKVPlatform.so. They keep C++ linkage: the host
+// binds them by their mangled names, so these signatures are the contract.
+int InitializePlatform(char const* applicationName);
+void ReleasePlatform(void);
+int GetPlatform(void);
+void GetPlatformKestrelviewRootDir(char const* first, char const* second, char const* third,
+                                   char* output);
+int EnumeratePlatformUsers(int index, char const* ignored, TUserInfo& user);
+void UpdateUserDeviceSpecs(char const* ignored, TUserInfo& user);
+bool IsPlatformUserActive(char const* ignored1, char const* ignored2, unsigned long profile);
+long PlatformSyncFiles(char const* brand, int mode, char const* desktopFolder,
+                       long (*progress)(char*));
+
+// Size of the buffer GetPlatformKestrelviewRootDir writes (NUL included).
+constexpr unsigned kRootDirSize = 260;

@@ -1,0 +1,74 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "desktop/CategoryDatabaseImage.h"
+#include "desktop/DeviceStorage.h"
+#include "desktop/LastSyncCache.h"
+#include "desktop/SyncReporter.h"
+#include "desktop/SyncTypes.h"
+
+// One synchronisation run: the handheld's internal photo folder and, on
+// every card, its photo folder and its camera folder (\DCIM with all its
+// sub-folders) are brought into step with a mirror tree under the desktop
+// sync folder, in one of three modes, after the category database step.
+class CSyncEngine {
+public:
+    static constexpr uint32_t kBlockSize = 4096;
+    static constexpr size_t kInternalNameLimit = 32;
+    static constexpr size_t kCardNameLimit = 48;
+
+    CSyncEngine(std::string brand, SyncProgressCallback callback, const SyncRequest& request,
+                std::string application);
+    int32_t Run();
+
+private:
+    struct Location {
+        std::u16string handheldFolder;
+        std::vector<std::string> desktopLevels;  // folders to make, outermost first
+        std::string locationName;                // "Internal" or the card folder
+        size_t nameLimit = kInternalNameLimit;
+        bool camera = false;
+        uint32_t reserved1 = 0;
+        uint32_t reserved2 = 0;
+        const std::string& DesktopFolder() const { return desktopLevels.back(); }
+    };
+    // A handheld folder and the desktop folder that mirrors it.
+    struct FolderPair {
+        std::u16string handheld;
+        std::string desktop;
+    };
+    struct PassState {
+        CLastSyncCache old;
+        CLastSyncCache fresh;
+        bool handheldChanged = false;
+    };
+
+    int32_t SyncCategories();
+    int32_t SyncLocation(const Location& location);
+    int32_t ClearForMode(const Location& location);
+    int32_t HandheldToDesktop(const Location& location, PassState& state);
+    int32_t HandheldFolderToDesktop(const FolderPair& folder, const std::vector<HandheldEntry>& files,
+                                    PassState& state);
+    int32_t DesktopToHandheld(const Location& location, PassState& state);
+    int32_t DesktopFolderToHandheld(const Location& location, const FolderPair& folder,
+                                    PassState& state, std::vector<std::string>& removals);
+    int32_t CopyToDesktop(const std::u16string& handheldPath, uint32_t time,
+                          const std::u16string& name, const std::string& desktopFolder);
+    int32_t CopyToHandheld(const std::string& desktopPath, const std::u16string& name, uint32_t time,
+                           const std::u16string& handheldFolder, uint32_t& producedTime);
+    void NotifyHandheld();
+
+    // Name checks with their messages; ansi receives the stored form.
+    bool AcceptName(const std::u16string& name, size_t limit, std::string& ansi) const;
+    bool AcceptFolder(const std::u16string& folder, std::string& ansi) const;
+    std::vector<FolderPair> DesktopFolders(const Location& location) const;
+
+    CSyncReporter m_report;
+    std::string m_brand;
+    uint16_t m_mode;
+    std::string m_syncFolder;
+    std::u16string m_rootPrefix;
+    CCategoryDatabaseImage m_desktopCategories;
+};

@@ -1,0 +1,120 @@
+#pragma once
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "desktop/KVPlatform.h"
+#include "platform/FaultInjection.h"
+#include "platform/MessageBox.h"
+#include "platform/Rapi.h"
+#include "tests/support/TestSupport.h"
+
+// A handheld (device folder) and a desktop sync folder in temporary
+// folders, with the progress lines and message boxes of each run kept.
+class SyncFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FaultInjection::Reset();
+        RapiSetDeviceFolder(m_device.Path());
+        RapiClearInvokeLog();
+        SetMessageBoxSink([this](const std::string& caption, const std::string& text) {
+            messages.push_back(text);
+            captions.push_back(caption);
+        });
+        s_current = this;
+    }
+    void TearDown() override {
+        SetMessageBoxSink(nullptr);
+        FaultInjection::Reset();
+        RapiSetDeviceFolder("");
+        s_current = nullptr;
+    }
+
+    std::string Handheld(const std::string& relative) const { return m_device / relative; }
+    std::string Desktop(const std::string& relative) const { return m_desktop / relative; }
+    std::string DesktopRoot() const { return m_desktop.Path(); }
+    std::string InternalHandheld(const std::string& name) const {
+        return Handheld("My Documents/Kestrelview/" + name);
+    }
+    std::string InternalDesktop(const std::string& name) const {
+        return Desktop("Internal/Kestrelview/" + name);
+    }
+
+    // A storage card: a folder elsewhere linked into the device root.
+    std::string AddCard(const std::string& name = "Storage Card") {
+        std::string target = m_cards / name;
+        MakeHostDirs(target);
+        EXPECT_EQ(0, symlink(target.c_str(), Handheld(name).c_str()));
+        return target;
+    }
+
+    long Run(int mode = 0, const std::string& brand = "Kestrelview") {
+        progress.clear();
+        messages.clear();
+        ticks = 0;
+        return PlatformSyncFiles(brand.c_str(), mode, m_desktop.Path().c_str(), &Callback);
+    }
+
+    bool Saw(const std::string& line) const {
+        for (const std::string& p : progress)
+            if (p == line) return true;
+        return false;
+    }
+    int CountMessages(const std::string& text) const {
+        int n = 0;
+        for (const std::string& m : messages) n += m == text;
+        return n;
+    }
+
+    static void Write(const std::string& path, const std::string& content, time_t mtime = 0) {
+        WriteHostFile(path, std::vector<uint8_t>(content.begin(), content.end()));
+        if (mtime) SetTime(path, mtime);
+    }
+    static void SetTime(const std::string& path, time_t mtime) {
+        struct timespec times[2] = {{mtime, 0}, {mtime, 0}};
+        utimensat(AT_FDCWD, path.c_str(), times, 0);
+    }
+    static std::string Read(const std::string& path) {
+        std::vector<uint8_t> bytes = ReadHostFile(path);
+        return std::string(bytes.begin(), bytes.end());
+    }
+    static bool Exists(const std::string& path) {
+        struct stat st {};
+        return lstat(path.c_str(), &st) == 0;
+    }
+    static std::string Big(size_t size, char seed) {
+        std::string s(size, '\0');
+        for (size_t i = 0; i < size; ++i) s[i] = static_cast<char>(seed + i * 7);
+        return s;
+    }
+
+    std::vector<std::string> progress;
+    std::vector<std::string> messages;
+    std::vector<std::string> captions;
+    int ticks = 0;
+    // Return non-zero from the callback: at this line, or at this tick.
+    std::string cancelAtLine;
+    int cancelAtTick = 0;
+
+private:
+    static long Callback(char* line) {
+        SyncFixture* self = s_current;
+        std::string text = line;
+        if (text.empty()) {
+            ++self->ticks;
+            return self->cancelAtTick && self->ticks >= self->cancelAtTick;
+        }
+        self->progress.push_back(text);
+        return !self->cancelAtLine.empty() && text == self->cancelAtLine;
+    }
+
+    TempDir m_device;
+    TempDir m_desktop;
+    TempDir m_cards;
+    static inline SyncFixture* s_current = nullptr;
+};
