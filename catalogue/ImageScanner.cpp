@@ -37,6 +37,11 @@ std::u16string FolderOf(std::u16string_view path) {
     return std::u16string(slash == std::u16string_view::npos ? std::u16string_view() : path.substr(0, slash));
 }
 
+// A cache entry names a file of its folder: no separators, not empty.
+bool IsPlainName(std::u16string_view name) {
+    return !name.empty() && name.find(u'\\') == std::u16string_view::npos && name != u"." && name != u"..";
+}
+
 std::u16string Concat(std::u16string_view a, std::u16string_view b) {
     std::u16string out(a);
     out += b;
@@ -85,13 +90,14 @@ bool CImageScanner::ScanFolder(std::u16string_view folder, bool removable, bool 
     if (useCache && !fullRescan) {
         CFileListCache cache;
         if (cache.LoadCache(folder)) {
-            bool added = false;
+            std::vector<std::unique_ptr<CImageItem>> records;
             for (size_t i = 0; i < cache.Count(); ++i) {
                 const FileListCacheEntry& entry = cache.At(i);
-                auto record = std::make_unique<CImageItem>();
-                record->InitFromCacheEntry(folder, entry.name, entry.category, removable);
-                added |= m_images.Insert(std::move(record)) != nullptr;
+                if (!IsPlainName(entry.name)) continue;
+                records.push_back(std::make_unique<CImageItem>());
+                records.back()->InitFromCacheEntry(folder, entry.name, entry.category, removable);
             }
+            const bool added = m_images.InsertMany(std::move(records)) > 0;
             // The cache stands for the folder once; the next start walks it
             // unless the cache is written again when the view closes.
             CFileListCache::DeleteCache(folder);
@@ -104,15 +110,18 @@ bool CImageScanner::ScanFolder(std::u16string_view folder, bool removable, bool 
 bool CImageScanner::Walk(std::u16string_view folder, bool removable, bool recursive) {
     CFolderFinder finder;
     if (!finder.First(folder, recursive)) return false;
-    bool added = false;
+    std::vector<std::unique_ptr<CImageItem>> records;
     std::u16string path;
     uint32_t attributes = 0;
     while (finder.Next(path, attributes)) {
         if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) && IsImageFile(path)) {
-            added |= InsertFromFile(path, removable);
+            records.push_back(std::make_unique<CImageItem>());
+            // A file that cannot be opened still gets its record.
+            records.back()->InitFromFile(path, removable);
         }
     }
-    return added;
+    // One batch gives the order of inserting each record in turn.
+    return m_images.InsertMany(std::move(records)) > 0;
 }
 
 bool CImageScanner::InsertFromFile(std::u16string_view path, bool removable) {
