@@ -150,3 +150,48 @@ TEST_F(KvtoolTest, ScanListsDisplayedRecordsAndWritesCaches) {
     EXPECT_EQ(2, Run({"scan", "--sort", "colour"}));
     EXPECT_EQ(1, Run({"scan", "--category", "Nowhere"}));
 }
+
+TEST_F(KvtoolTest, DecodeWritesThePictureAtEachScale) {
+    const struct {
+        const char* scale;
+        const char* size;
+    } cases[] = {{"1", "640x480"}, {"2", "320x240"}, {"4", "160x120"}, {"8", "80x60"}};
+    for (const auto& c : cases) {
+        const std::string output = root / (std::string("out") + c.scale + ".png");
+        ASSERT_EQ(0, Run({"decode", photo, "--scale", c.scale, "-o", output})) << err;
+        EXPECT_EQ(output + ": " + c.size + "\n", out);
+        EXPECT_TRUE(std::filesystem::exists(output));
+    }
+    ASSERT_EQ(0, Run({"decode", photo, "--thumbnail", "-o", root / "thumb.ppm"})) << err;
+    EXPECT_EQ(root / "thumb.ppm" + ": 160x120\n", out);
+    EXPECT_EQ("P6", std::string(reinterpret_cast<const char*>(ReadHostFile(root / "thumb.ppm").data()), 2));
+
+    const std::string progressive = root / "progressive.jpg";
+    WriteHostFile(progressive, ReadHostFile(FixturePath("jpeg/progressive.jpg")));
+    EXPECT_EQ(1, Run({"decode", progressive, "-o", root / "p.png"}));
+    EXPECT_EQ("kvtool: " + progressive + ": progressive JPEG not supported (-234)\n", err);
+    EXPECT_FALSE(std::filesystem::exists(root / "p.png"));
+    EXPECT_EQ(2, Run({"decode", photo, "--scale", "3", "-o", root / "x.png"}));
+    EXPECT_EQ(2, Run({"decode", photo, "-o", root / "x.gif"}));
+}
+
+TEST_F(KvtoolTest, RenderReportsTheFitAndTheSource) {
+    const std::string output = root / "r.png";
+    ASSERT_EQ(0, Run({"render", photo, "240x320", "-o", output})) << err;
+    EXPECT_EQ("fit 0,0 240x320, turned, from decode at scale 1/2\n", out);
+    ASSERT_EQ(0, Run({"render", photo, "240x320", "--no-rotate", "-o", output})) << err;
+    EXPECT_EQ("fit 0,70 240x180, from decode at scale 1/2\n", out);
+    ASSERT_EQ(0, Run({"render", photo, "60x45", "--store-thumbnail", "-o", output})) << err;
+    EXPECT_EQ("fit 0,0 60x45, from EXIF thumbnail at scale 1/1, thumbnail stored\n", out);
+    EXPECT_EQ(2, Run({"render", photo, "0x10", "-o", output}));
+}
+
+TEST_F(KvtoolTest, ThumbnailsAreStoredOnceForEveryImage) {
+    WriteHostFile(root / "My Documents/Kestrelview/second.jpg", ReadHostFile(photo));
+    ASSERT_EQ(0, Run({"thumbnails"})) << err;
+    EXPECT_EQ("2 thumbnails stored, 0 already there, 0 failed\n", out);
+    ASSERT_EQ(0, Run({"thumbnails"})) << err;
+    EXPECT_EQ("0 thumbnails stored, 2 already there, 0 failed\n", out);
+    ASSERT_EQ(0, Run({"info", "--json", photo}));
+    EXPECT_NE(std::string::npos, out.find("\"thumbnail\": [96, 72]"));
+}

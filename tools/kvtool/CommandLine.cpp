@@ -4,11 +4,13 @@ CommandLine::CommandLine(const std::vector<std::string>& args, const std::set<st
     bool optionsDone = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& word = args[i];
-        if (optionsDone || word.size() < 3 || word.compare(0, 2, "--") != 0) {
-            if (word == "--" && !optionsDone) {
-                optionsDone = true;
-                continue;
-            }
+        if (!optionsDone && word == "--") {
+            optionsDone = true;
+            continue;
+        }
+        const bool isOption =
+            !optionsDone && (valued.count(word) || (word.size() >= 3 && word.compare(0, 2, "--") == 0));
+        if (!isOption) {
             m_words.push_back(word);
             continue;
         }

@@ -6,8 +6,8 @@
 #include <vector>
 
 // Options and positional words of a command line. Options named in
-// `valued` take the next word as their value; any other word starting with
-// "--" is a flag. A lone "--" ends option parsing.
+// `valued` (such as "-o") take the next word as their value; any other word
+// starting with "--" is a flag. A lone "--" ends option parsing.
 class CommandLine {
 public:
     CommandLine(const std::vector<std::string>& args, const std::set<std::string>& valued);

@@ -37,3 +37,6 @@ int RunPrivate(const CommandContext& ctx);
 int RunCategory(const CommandContext& ctx);
 int RunCategories(const CommandContext& ctx);
 int RunScan(const CommandContext& ctx);
+int RunDecode(const CommandContext& ctx);
+int RunRender(const CommandContext& ctx);
+int RunThumbnails(const CommandContext& ctx);

@@ -21,7 +21,10 @@ const char* kUsage =
     "  category FILE [--db DB] [NAME | --id HEX | --unfiled]\n"
     "  categories [--db DB] [list | add NAME | rename OLD NEW | delete NAME]\n"
     "  scan [--sort location|name|category|size|dimensions|date|note] [--descending]\n"
-    "       [--location PATH] [--category NAME|all|unfiled] [--hide-private] [--full] [--json]\n";
+    "       [--location PATH] [--category NAME|all|unfiled] [--hide-private] [--full] [--json]\n"
+    "  decode FILE [--scale 1|2|4|8] [--thumbnail] -o OUT.png|OUT.ppm\n"
+    "  render FILE WxH [--no-rotate] [--store-thumbnail] -o OUT.png|OUT.ppm\n"
+    "  thumbnails\n";
 
 struct Command {
     std::function<int(const CommandContext&)> run;
@@ -35,6 +38,9 @@ const std::map<std::string, Command>& Commands() {
         {"private", {RunPrivate, {}}},
         {"category", {RunCategory, {"--db", "--id", "--unfiled"}}},
         {"categories", {RunCategories, {"--db"}}},
+        {"decode", {RunDecode, {"--scale", "--thumbnail", "-o"}}},
+        {"render", {RunRender, {"--no-rotate", "--store-thumbnail", "-o"}}},
+        {"thumbnails", {RunThumbnails, {}}},
         {"scan", {RunScan, {"--sort", "--descending", "--location", "--category", "--hide-private", "--full", "--json"}}},
     };
     return commands;
@@ -89,7 +95,7 @@ bool HexToId(const std::string& text, RecordId& id) {
 }
 
 int RunKvtool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const CommandLine line(args, {"--root", "--db", "--id", "--sort", "--location", "--category"});
+    const CommandLine line(args, {"--root", "--db", "--id", "--sort", "--location", "--category", "--scale", "-o"});
     if (!line.Ok()) {
         err << "kvtool: " << line.Error() << "\n" << kUsage;
         return 2;

@@ -1,0 +1,152 @@
+#pragma once
+#include <cstdint>
+#include <cstring>
+
+#include "imaging/JpegSource.h"
+
+// The entropy-coded bytes of a scan as the bit readers see them (ITU-T T.81
+// F.1.2.3, B.1.1.5): a 0xFF followed by 0x00 is one data byte 0xFF; a 0xFF
+// followed by anything else is a marker, and the reader then delivers 0xFF
+// bytes without moving, until the restart search steps over the marker.
+// After the end of the data it delivers 0xFF bytes as well. Bytes delivered
+// without moving are "virtual"; a restart search never reads them.
+class JpegEntropyInput {
+public:
+    static constexpr int kRestartSearchBytes = 1536;
+
+    void Attach(JpegSource* source, const uint8_t* ptr, const uint8_t* end) {
+        m_source = source;
+        m_ptr = ptr;
+        m_end = end;
+    }
+
+    // The next data byte. A fill happens when fewer than 2 bytes remain, and
+    // the look-behind byte keeps the one that remained.
+    int NextDataByte(bool& isVirtual) {
+        if (m_end - m_ptr < 2) Refill();
+        isVirtual = true;
+        if (m_ptr >= m_end) return 0xFF;
+        int byte = m_ptr[0];
+        if (byte == 0xFF) {
+            if (m_end - m_ptr < 2 || m_ptr[1] != 0x00) return 0xFF;  // a marker
+            ++m_ptr;
+        }
+        ++m_ptr;
+        isVirtual = false;
+        return byte;
+    }
+
+    // Up to `budget` bytes are read until one is 0xFF; further 0xFF bytes
+    // are skipped within the budget and the byte after them (the marker
+    // code) is consumed unchecked.
+    void SkipToMarker(int budget);
+
+    // Eight bytes at the read pointer when they all lie in the buffer.
+    bool Peek8(uint64_t& word) const {
+        if (m_end - m_ptr < 8) return false;
+        std::memcpy(&word, m_ptr, 8);
+        word = __builtin_bswap64(word);
+        return true;
+    }
+    void Advance(int bytes) { m_ptr += bytes; }
+
+private:
+    void Refill();
+    int ReadRawByte();
+    int PeekRawByte();
+
+    JpegSource* m_source = nullptr;
+    const uint8_t* m_ptr = nullptr;
+    const uint8_t* m_end = nullptr;
+};
+
+// The reader exactly as the decoder defines it: a 32-bit buffer filled one
+// byte at a time when fewer bits are held than the next step needs. It is
+// the reference the fast reader is checked against.
+class JpegReferenceBitReader {
+public:
+    JpegEntropyInput& Input() { return m_input; }
+    void Reset() { m_count = 0; }
+
+    // Top 8 held bits, refilling first.
+    uint32_t Peek8() {
+        while (m_count < 8) RefillByte();
+        return (m_buffer >> (m_count - 8)) & 0xFF;
+    }
+    void Drop(int n) { m_count -= n; }
+    uint32_t Read(int n) {
+        while (m_count < n) RefillByte();
+        m_count -= n;
+        return (m_buffer >> m_count) & ((1u << n) - 1);
+    }
+    void Restart() {
+        m_input.SkipToMarker(JpegEntropyInput::kRestartSearchBytes);
+        m_count = 0;
+    }
+
+private:
+    void RefillByte() {
+        bool isVirtual;
+        m_buffer = m_buffer << 8 | uint32_t(m_input.NextDataByte(isVirtual));
+        m_count += 8;
+    }
+
+    JpegEntropyInput m_input;
+    uint32_t m_buffer = 0;
+    int m_count = 0;
+};
+
+// The production reader: a 64-bit buffer, left-aligned, refilled eight
+// bytes at a time while no 0xFF is near. It delivers the same bits as the
+// reference; at a restart it works out how many bytes the reference would
+// have taken in, so the marker search starts at the same byte.
+class JpegFastBitReader {
+public:
+    JpegEntropyInput& Input() { return m_input; }
+    void Reset() {
+        m_bits = 0;
+        m_count = 0;
+        m_virtual = 0;
+    }
+
+    // Ensures at least 32 held bits.
+    void Fill() {
+        if (m_count >= 32) return;
+        uint64_t word;
+        if (m_input.Peek8(word) && !HasFF(word)) {
+            // The bits below the count are the next byte's top bits; the
+            // next fill puts the same bits there (no 0xFF in it).
+            m_bits |= word >> m_count;
+            m_input.Advance((63 - m_count) >> 3);
+            m_count |= 56;
+            return;
+        }
+        FillSlow();
+    }
+    uint32_t Peek(int n) const { return uint32_t(m_bits >> (64 - n)); }
+    void Drop(int n) {
+        m_bits <<= n;
+        m_count -= n;
+    }
+    uint32_t Read(int n) {
+        uint32_t value = Peek(n);
+        Drop(n);
+        return value;
+    }
+    // `tail` is how many bits the reference reader would hold beyond those
+    // used by the last symbol: 8 minus the bits of that symbol's code and
+    // magnitude, at least 0.
+    void Restart(int tail);
+
+private:
+    static bool HasFF(uint64_t word) {
+        uint64_t x = ~word;
+        return ((x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull) != 0;
+    }
+    void FillSlow();
+
+    JpegEntropyInput m_input;
+    uint64_t m_bits = 0;
+    int m_count = 0;
+    int m_virtual = 0;  // virtual bytes taken in since the buffer was emptied
+};

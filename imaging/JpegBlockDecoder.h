@@ -1,0 +1,88 @@
+#pragma once
+#include <cstdint>
+
+#include "imaging/JpegBitReader.h"
+#include "imaging/JpegHuffmanTable.h"
+
+// Decoding of one block's coefficients (ITU-T T.81 F.2.2): the DC
+// difference added to the component's predictor, then run/size symbols up
+// to coefficient 63 or the end of block, stored at their natural positions.
+// A run that carries the index past 63 (damaged data) ends the block after
+// its magnitude bits. Without AC storing (the 1/8 scale) the AC values are
+// only skipped.
+
+// The plain decoder on the reference reader.
+void DecodeBlockReference(JpegReferenceBitReader& reader, const JpegHuffmanTable& dc,
+                          const JpegHuffmanTable& ac, int16_t& pred, int16_t* coef, const uint8_t* zigZag,
+                          bool storeAc);
+
+namespace jpeg_detail {
+
+constexpr int kFastBits = JpegHuffmanTable::kFastBits;
+
+inline int16_t Wrap16(int32_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }
+
+inline int DecodeSymbolFast(const JpegFastBitReader& reader, const JpegHuffmanTable& table, int& length) {
+    uint32_t entry = table.fastSymbol[reader.Peek(kFastBits)];
+    if (entry) {
+        length = entry & 0xFF;
+        return int(entry >> 8);
+    }
+    return table.Walk(reader.Peek(16), length);
+}
+
+}  // namespace jpeg_detail
+
+// The production decoder: one look-up for most symbols with their
+// magnitude bits. Returns the code and magnitude bits of the block's last
+// symbol, which the reader's restart needs.
+template <bool kStore>
+inline int DecodeBlockFast(JpegFastBitReader& reader, const JpegHuffmanTable& dc, const JpegHuffmanTable& ac,
+                           int16_t& pred, int16_t* coef, const uint8_t* zigZag) {
+    using namespace jpeg_detail;
+    int bits;
+    int diff;
+    reader.Fill();
+    int32_t entry = dc.fastValue[reader.Peek(kFastBits)];
+    if (entry) {
+        bits = entry & 0xFF;
+        diff = entry >> 16;
+        reader.Drop(bits);
+    } else {
+        int length;
+        int size = DecodeSymbolFast(reader, dc, length);
+        reader.Drop(length);
+        diff = size ? ExtendCoefficient(reader.Read(size), size) : 0;
+        bits = length + size;
+    }
+    pred = Wrap16(pred + diff);
+    coef[0] = pred;
+    for (int k = 1; k < 64;) {
+        reader.Fill();
+        entry = ac.fastValue[reader.Peek(kFastBits)];
+        if (entry) {
+            bits = entry & 0xFF;
+            reader.Drop(bits);
+            k += (entry >> 8) & 0xFF;
+            if (k > 63) break;
+            if (kStore) coef[zigZag[k]] = static_cast<int16_t>(entry >> 16);
+            ++k;
+            continue;
+        }
+        int length;
+        int symbol = DecodeSymbolFast(reader, ac, length);
+        reader.Drop(length);
+        int run = symbol >> 4, size = symbol & 15;
+        bits = length + size;
+        k += run;
+        if (size) {
+            int value = ExtendCoefficient(reader.Read(size), size);
+            if (k > 63) break;
+            if (kStore) coef[zigZag[k]] = static_cast<int16_t>(value);
+        } else if (run != 15) {
+            break;
+        }
+        ++k;
+    }
+    return bits;
+}

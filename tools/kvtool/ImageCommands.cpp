@@ -1,0 +1,229 @@
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <ostream>
+
+#include "catalogue/CatalogueStrings.h"
+#include "catalogue/ImageScanner.h"
+#include "catalogue/TrailerThumbnailStore.h"
+#include "catalogue/FolderFinder.h"
+#include "imaging/ImageRenderer.h"
+#include "imaging/JpegPicture.h"
+#include "imaging/RenderGeometry.h"
+#include "platform/Bitmap.h"
+#include "platform/DeviceContext.h"
+#include "platform/File.h"
+#include "platform/FileSystem.h"
+#include "platform/PngWriter.h"
+#include "platform/Text.h"
+#include "tools/kvtool/Commands.h"
+#include "tools/kvtool/ErrorText.h"
+#include "tools/kvtool/ImageTarget.h"
+
+namespace {
+bool EndsWith(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() &&
+           EqualsNoCase(Utf8ToUtf16(text.substr(text.size() - suffix.size())), Utf8ToUtf16(suffix));
+}
+
+// PNG or PPM by the output's extension; anything else is refused up front.
+bool CheckOutput(const CommandContext& ctx, std::string& output) {
+    const auto value = ctx.line.Value("-o");
+    if (!value || value->empty()) {
+        ctx.Fail(ctx.words.empty() ? "kvtool" : ctx.words[0], "no output file given (-o OUT.png)");
+        return false;
+    }
+    output = *value;
+    if (!EndsWith(output, ".png") && !EndsWith(output, ".ppm")) {
+        ctx.Fail(output, "the output must end in .png or .ppm");
+        return false;
+    }
+    return true;
+}
+
+uint32_t WritePicture(const std::string& output, const uint32_t* pixels, int32_t width, int32_t height,
+                      size_t stride) {
+    return EndsWith(output, ".ppm") ? WritePpm(output, pixels, width, height, stride)
+                                    : WritePng(output, pixels, width, height, stride);
+}
+
+bool OpenImage(const CommandContext& ctx, const ImageTarget& target, File& file, uint32_t access) {
+    const uint32_t share = access & GENERIC_WRITE ? 0 : FILE_SHARE_READ;
+    if (const uint32_t err = file.Open(target.HandheldPath(), access, share, OPEN_EXISTING)) {
+        ctx.Fail(ctx.words[0], ErrorText(static_cast<int>(err)));
+        return false;
+    }
+    return true;
+}
+
+bool ParseSize(const std::string& text, int& width, int& height) {
+    unsigned w = 0, h = 0;
+    char extra = 0;
+    if (std::sscanf(text.c_str(), "%ux%u%c", &w, &h, &extra) != 2 || w == 0 || h == 0 || w > 65535 ||
+        h > 65535) {
+        return false;
+    }
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+}
+
+const char* SourceText(const RenderReport& report, std::string& buffer) {
+    switch (report.source) {
+    case RenderSource::TrailerThumbnail: return "trailer thumbnail";
+    case RenderSource::ExifThumbnail:
+        buffer = "EXIF thumbnail at scale 1/" + std::to_string(1 << report.scaleShift);
+        return buffer.c_str();
+    case RenderSource::Decode:
+        buffer = "decode at scale 1/" + std::to_string(1 << report.scaleShift);
+        return buffer.c_str();
+    case RenderSource::None: break;
+    }
+    return "none";
+}
+}  // namespace
+
+int RunDecode(const CommandContext& ctx) {
+    if (ctx.words.size() != 1) {
+        ctx.Fail("decode", ctx.words.empty() ? "no file given" : "too many arguments");
+        return 2;
+    }
+    std::string output;
+    if (!CheckOutput(ctx, output)) return 2;
+    const std::string scaleText = ctx.line.Value("--scale").value_or("1");
+    const int shift = scaleText == "1" ? 0 : scaleText == "2" ? 1 : scaleText == "4" ? 2 : scaleText == "8" ? 3 : -1;
+    if (shift < 0) {
+        ctx.Fail("--scale", "expected 1, 2, 4 or 8");
+        return 2;
+    }
+    const ImageTarget target(ctx.words[0]);
+    File file;
+    if (!OpenImage(ctx, target, file, GENERIC_READ)) return 1;
+    JpegPicture picture;
+    if (const int result = DecodeJpegFile(file, shift, ctx.line.Has("--thumbnail"), picture)) {
+        ctx.Fail(ctx.words[0], ErrorText(result));
+        return 1;
+    }
+    if (const uint32_t err = WritePicture(output, picture.pixels.data(), int32_t(picture.width),
+                                          int32_t(picture.height), picture.width * 4)) {
+        ctx.Fail(output, ErrorText(static_cast<int>(err)));
+        return 1;
+    }
+    ctx.out << output << ": " << picture.width << "x" << picture.height << "\n";
+    return 0;
+}
+
+int RunRender(const CommandContext& ctx) {
+    int width = 0, height = 0;
+    if (ctx.words.size() != 2 || !ParseSize(ctx.words[1], width, height)) {
+        ctx.Fail("render", "expected FILE WxH");
+        return 2;
+    }
+    std::string output;
+    if (!CheckOutput(ctx, output)) return 2;
+    const bool store = ctx.line.Has("--store-thumbnail");
+    const ImageTarget target(ctx.words[0]);
+    File file;
+    if (!OpenImage(ctx, target, file, store ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ)) return 1;
+    TrailerThumbnailStore thumbnails;
+    ImageRenderer renderer(&thumbnails);
+    Rect rect{0, 0, width, height};
+    uint32_t flags = (ctx.line.Has("--no-rotate") ? RENDER_NO_ROTATE : 0) | (store ? RENDER_STORE_THUMBNAIL : 0);
+    std::unique_ptr<Bitmap> bitmap;
+    if (const int result = renderer.RenderToBitmap(nullptr, file, rect, flags, bitmap)) {
+        ctx.Fail(ctx.words[0], ErrorText(result));
+        return 1;
+    }
+    file.Close();
+    if (const uint32_t err = WritePicture(output, bitmap->Row(0), bitmap->Width(), bitmap->Height(), bitmap->Stride())) {
+        ctx.Fail(output, ErrorText(static_cast<int>(err)));
+        return 1;
+    }
+    std::string buffer;
+    const RenderReport& report = renderer.LastReport();
+    ctx.out << "fit " << rect.left << "," << rect.top << " " << rect.Width() << "x" << rect.Height()
+            << (report.rotation ? ", turned" : "") << ", from " << SourceText(report, buffer)
+            << (report.thumbnailStored ? ", thumbnail stored" : "") << "\n";
+    return 0;
+}
+
+namespace {
+// One line redrawn in place on a terminal; nothing when the output is not one.
+class ProgressBar {
+public:
+    ProgressBar(std::ostream& out, bool enabled, size_t total) : m_out(out), m_enabled(enabled), m_total(total) {}
+    void Show(size_t done) {
+        if (!m_enabled || m_total == 0) return;
+        constexpr size_t kWidth = 30;
+        const size_t filled = done * kWidth / m_total;
+        m_out << "\r[" << std::string(filled, '#') << std::string(kWidth - filled, '.') << "] " << done << "/"
+              << m_total << std::flush;
+        if (done == m_total) m_out << "\n";
+    }
+
+private:
+    std::ostream& m_out;
+    bool m_enabled;
+    size_t m_total;
+};
+
+std::vector<std::u16string> AllImagePaths() {
+    std::vector<std::u16string> folders = {std::u16string(MAIN_PHOTO_FOLDER)};
+    std::vector<bool> recursive = {false};
+    for (const std::u16string& card : CImageScanner::FindCards()) {
+        folders.push_back(card + u"\\DCIM");
+        recursive.push_back(true);
+        folders.push_back(card + std::u16string(MAIN_PHOTO_FOLDER));
+        recursive.push_back(false);
+    }
+    std::vector<std::u16string> paths;
+    for (size_t i = 0; i < folders.size(); ++i) {
+        CFolderFinder finder;
+        if (!finder.First(folders[i], recursive[i])) continue;
+        std::u16string path;
+        uint32_t attributes = 0;
+        while (finder.Next(path, attributes)) {
+            if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) && CImageScanner::IsImageFile(path)) paths.push_back(path);
+        }
+    }
+    return paths;
+}
+}  // namespace
+
+int RunThumbnails(const CommandContext& ctx) {
+    constexpr int kCell = 96;
+    if (!ctx.words.empty()) {
+        ctx.Fail("thumbnails", "unexpected argument '" + ctx.words[0] + "'");
+        return 2;
+    }
+    const std::vector<std::u16string> paths = AllImagePaths();
+    TrailerThumbnailStore thumbnails;
+    ImageRenderer renderer(&thumbnails);
+    // What browsing the grid does: draw each image into a thumbnail cell,
+    // which stores a thumbnail in every file that has none.
+    std::unique_ptr<Bitmap> cell = Bitmap::Create(kCell, kCell, 32);
+    DeviceContext dc;
+    dc.SelectObject(cell.get());
+    ProgressBar progress(ctx.err, isatty(STDERR_FILENO) && &ctx.err == &std::cerr, paths.size());
+    size_t stored = 0, present = 0, failed = 0;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        File file;
+        uint32_t err = file.Open(paths[i], GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING);
+        const int result = err ? int(err) : renderer.Draw(dc, file, Rect{0, 0, kCell, kCell});
+        if (result != 0) {
+            ++failed;
+            ctx.Fail(Utf16ToUtf8(paths[i]), ErrorText(result));
+        } else if (renderer.LastReport().source == RenderSource::TrailerThumbnail) {
+            ++present;
+        } else if (renderer.LastReport().thumbnailStored) {
+            ++stored;
+        } else {
+            ++failed;
+            ctx.Fail(Utf16ToUtf8(paths[i]), "the thumbnail could not be stored");
+        }
+        progress.Show(i + 1);
+    }
+    ctx.out << stored << " thumbnails stored, " << present << " already there, " << failed << " failed\n";
+    return failed ? 1 : 0;
+}
