@@ -125,10 +125,17 @@ int32_t CCategoryDB::TakeBytes(std::vector<uint8_t>& bytes) {
 }
 
 int32_t CCategoryDB::Save() {
-    if (m_buffer.empty() || !m_dirty || m_readOnly || !m_device) return 0;
+    if (!m_device) return 0;
+    return SaveTo([this](const std::vector<uint8_t>& bytes) {
+        return WriteWholeFileReplacing(*m_device, m_path, bytes);
+    });
+}
+
+int32_t CCategoryDB::SaveTo(const std::function<uint32_t(const std::vector<uint8_t>&)>& write) {
+    if (m_buffer.empty() || !m_dirty || m_readOnly) return 0;
     // A file of another version is not ours to overwrite.
     if (!m_versionOk) return ERR_CATEGORY_DB_VERSION;
-    const uint32_t error = WriteWholeFileReplacing(*m_device, m_path, m_buffer);
+    const uint32_t error = write(m_buffer);
     if (error != 0) return static_cast<int32_t>(error);
     m_dirty = false;
     return 0;
@@ -372,4 +379,26 @@ void CCategoryDB::Purge() {
     m_buffer.resize(CATEGORY_DB_HEADER_SIZE + kept * CATEGORY_RECORD_SIZE);
     m_buffer.shrink_to_fit();
     m_dirty = true;
+}
+
+int32_t CCategoryDB::MergeAll(const CCategoryDB& other) {
+    // RecordAt copies each record before it is merged, so even a copy merged
+    // into itself never reads a record while it moves.
+    for (size_t i = 0; i < other.Count(); ++i) {
+        if (const int32_t error = Merge(other.RecordAt(i))) return error;
+    }
+    return 0;
+}
+
+int32_t CCategoryDB::CopyFrom(const CCategoryDB& other) {
+    if (&other != this) {
+        try {
+            m_buffer = other.m_buffer;
+        } catch (const std::bad_alloc&) {
+            return -1;
+        }
+        m_versionOk = other.m_versionOk;
+    }
+    m_dirty = true;
+    return 0;
 }

@@ -35,7 +35,6 @@
 // ends at byte 44, and a trailing partial record (length not 4 + 46n) is
 // ignored and dropped at the next save.
 
-constexpr int32_t ERR_DESKTOP_CATEGORIES_OUT_OF_DATE = -10101;
 constexpr int32_t ERR_CATEGORY_DB_VERSION = -10102;
 
 constexpr size_t CATEGORY_DB_HEADER_SIZE = 4;
@@ -90,6 +89,9 @@ public:
     // file stays and the changes stay pending. Returns 0 or the error;
     // a read-only or unbound database writes nothing and gives 0.
     int32_t Save();
+    // As Save, but the bytes go to write (which returns 0 or the error), for
+    // copies kept elsewhere; it may be used whether or not a file is bound.
+    int32_t SaveTo(const std::function<uint32_t(const std::vector<uint8_t>&)>& write);
 
     // The bytes of the database as they would be saved; empty when there is
     // no database yet.
@@ -129,6 +131,12 @@ public:
     // record with its id only when it is newer, else it is inserted.
     // 0, or -1 when memory runs out.
     int32_t Merge(const CategoryRecord& record);
+    // Merges every record of another copy, in its order. 0, or -1.
+    int32_t MergeAll(const CCategoryDB& other);
+    // Replaces all records by another copy's and marks the database changed;
+    // the file it is bound to stays. A copy without records leaves it empty,
+    // and an empty database is never written. 0, or -1.
+    int32_t CopyFrom(const CCategoryDB& other);
     // Removes deleted records modified more than 30 days before now.
     void Purge();
 

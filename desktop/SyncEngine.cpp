@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "desktop/CategoryFiles.h"
 #include "desktop/DesktopFiles.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
@@ -25,6 +26,8 @@ constexpr char16_t kNotifyEntry[] = u"RAPISyncNotify";
 constexpr char16_t kOwnCategories[] = u"\\Program Files\\Farrowdale\\Kestrelview\\_CategoryDB";
 constexpr char16_t kOtherCategories[] = u"\\Program Files\\Brindell\\Vellumcam\\_CategoryDB";
 constexpr char kDesktopCategories[] = "_CategoryDB";
+static_assert(ERR_HANDHELD_CATEGORIES_OUT_OF_DATE == ERR_CATEGORY_DB_VERSION,
+              "a handheld file of another version ends the run with its own code");
 
 // A handle of the remote calls, closed when the owner goes.
 class RemoteFile {
@@ -137,35 +140,36 @@ int32_t CSyncEngine::Run() {
     }
 
     if (result == ERR_SYNC_CANCELLED || result == static_cast<int32_t>(ERROR_DISK_FULL)) result = 0;
-    if (result == 0) m_desktopCategories.Purge(Seconds1904Now());
+    if (result == 0) m_desktopCategories.Purge();
     else m_report.MessageFinalError(result);
-    m_desktopCategories.Save();
+    SaveDesktopCategories(m_desktopCategoriesPath, m_desktopCategories);  // errors do not count
     NotifyHandheld();
     return result;
 }
 
 int32_t CSyncEngine::SyncCategories() {
-    int32_t err = m_desktopCategories.LoadDesktop(JoinDesktopPath(m_syncFolder, kDesktopCategories));
-    if (err == CCategoryDatabaseImage::kWrongVersion) return ERR_DESKTOP_CATEGORIES_OUT_OF_DATE;
+    m_desktopCategoriesPath = JoinDesktopPath(m_syncFolder, kDesktopCategories);
+    int32_t err = LoadDesktopCategories(m_desktopCategoriesPath, m_desktopCategories);
+    if (err == ERR_CATEGORY_DB_VERSION) return ERR_DESKTOP_CATEGORIES_OUT_OF_DATE;
     if (err) return err;
 
     std::u16string path = m_rootPrefix +
                           (EqualsNoCase(Utf8ToUtf16(m_brand), u"Kestrelview") ? kOwnCategories
                                                                                : kOtherCategories);
-    CCategoryDatabaseImage handheld;
+    CCategoryDB handheld;
     if (m_mode == SYNC_MERGE) {
-        err = handheld.LoadHandheld(path);
+        err = LoadHandheldCategories(path, handheld);
         if (err == 0) err = m_desktopCategories.MergeAll(handheld);
         if (err == 0) err = handheld.MergeAll(m_desktopCategories);
     } else if (m_mode == SYNC_HANDHELD_OVERWRITES_DESKTOP) {
-        err = handheld.LoadHandheld(path);
+        err = LoadHandheldCategories(path, handheld);
         if (err == 0) err = m_desktopCategories.CopyFrom(handheld);
     } else {
-        handheld.BindHandheld(path);
+        // The handheld's file is replaced without being read.
         err = handheld.CopyFrom(m_desktopCategories);
     }
-    if (err == 0) handheld.Purge(Seconds1904Now());
-    handheld.Save();  // also after an error; its own errors do not count
+    if (err == 0) handheld.Purge();
+    SaveHandheldCategories(path, handheld);  // also after an error; its own errors do not count
     return err;
 }
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "desktop/CategoryDatabaseImage.h"
+#include "catalogue/CategoryDB.h"
 #include "desktop/DeviceStorage.h"
 #include "desktop/LastSyncCache.h"
 #include "desktop/SyncReporter.h"
@@ -70,5 +70,7 @@ private:
     uint16_t m_mode;
     std::string m_syncFolder;
     std::u16string m_rootPrefix;
-    CCategoryDatabaseImage m_desktopCategories;
+    // The desktop's copy of the category database lives for the whole run.
+    CCategoryDB m_desktopCategories;
+    std::string m_desktopCategoriesPath;
 };

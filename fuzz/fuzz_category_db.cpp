@@ -1,5 +1,6 @@
 // Loads any bytes as a category database and works on it: enumeration,
-// look-ups, renames, deletes, merges of its own records and a purge.
+// look-ups, renames, deletes, merges with other copies, a whole copy and
+// purges, as the handheld and the desktop library both do.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -35,9 +36,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     other.SetClock([] { return Seconds1904(3'800'000'000u); });
     other.AddWithId(u"zzz", RecordId{1, 2, 3, 4, 5, 6, 7, 8});
     for (size_t i = 0; i < db.Count() && i < 64; ++i) other.Merge(db.RecordAt(i));
-    for (size_t i = 0; i < other.Count(); ++i) db.Merge(other.RecordAt(i));
+    db.MergeAll(other);
+    // Into itself: records move while the merge reads them.
+    db.MergeAll(db);
     db.Purge();
     other.Purge();
+
+    // The desktop's way round: a copy taken whole, then purged.
+    CCategoryDB copy;
+    copy.SetClock([] { return Seconds1904(3'800'000'000u); });
+    copy.CopyFrom(db);
+    if (copy.Image() != db.Image()) __builtin_trap();
+    copy.MergeAll(other);
+    copy.Purge();
 
     const size_t imageSize = db.Image().size();
     if (imageSize != 0 && (imageSize - CATEGORY_DB_HEADER_SIZE) % CATEGORY_RECORD_SIZE != 0) {

@@ -375,4 +375,80 @@ TEST(CategoryDB, PurgeRemovesDeletedRecordsOlderThanThirtyDays) {
     EXPECT_EQ(early.Count(), 1u);
 }
 
+// The two copies of a synchronisation: each takes the other's newer records.
+TEST(CategoryDB, MergeAllBringsTwoCopiesTogether) {
+    const std::vector<uint8_t> mine = Database({Record(Id(1), kT, 0, "Art"), Record(Id(2), kT, 0, "beach")});
+    const std::vector<uint8_t> theirs = Database({Record(Id(3), kT, 1, "canal"), Record(Id(1), kT + 5, 0, "zoo")});
+    CCategoryDB a;
+    CCategoryDB b;
+    a.LoadFromMemory(mine.data(), mine.size());
+    b.LoadFromMemory(theirs.data(), theirs.size());
+    ASSERT_EQ(a.MergeAll(b), 0);
+    ASSERT_EQ(b.MergeAll(a), 0);
+    EXPECT_EQ(AllNames(a), (std::vector<std::string>{"beach", "canal", "zoo"}));
+    EXPECT_EQ(a.Image(), b.Image());
+
+    // Nothing newer on either side: nothing changes.
+    CCategoryDB c;
+    c.LoadFromMemory(a.Image().data(), a.Image().size());
+    EXPECT_EQ(c.MergeAll(a), 0);
+    EXPECT_EQ(c.MergeAll(c), 0);
+    EXPECT_FALSE(c.IsDirty());
+    EXPECT_EQ(c.Image(), a.Image());
+}
+
+TEST_F(CategoryDBFile, CopyFromReplacesTheRecordsAndKeepsTheFile) {
+    const std::vector<uint8_t> old = Database({Record(Id(9), kT, 0, "Old")});
+    WriteHostFile(m_device.Host(kDbHost), old);
+    ASSERT_EQ(m_db.Load(kDbPath), 0);
+
+    const std::vector<uint8_t> image = Database({Record(Id(1), kT, 0, "Art")});
+    CCategoryDB source;
+    source.LoadFromMemory(image.data(), image.size());
+    EXPECT_EQ(m_db.CopyFrom(source), 0);
+    EXPECT_TRUE(m_db.IsDirty());
+    EXPECT_EQ(m_db.Image(), image);
+    EXPECT_EQ(m_db.Save(), 0);
+    EXPECT_EQ(FileBytes(), image);
+
+    // A source without records empties the copy, which is then never written.
+    CCategoryDB none;
+    EXPECT_EQ(m_db.CopyFrom(none), 0);
+    EXPECT_EQ(m_db.Count(), 0u);
+    EXPECT_EQ(m_db.Save(), 0);
+    EXPECT_EQ(FileBytes(), image);
+}
+
+// SaveTo hands the bytes to a writer under the rules of Save.
+TEST(CategoryDB, SaveToWritesOnlyChangedDatabasesOfItsVersion) {
+    std::vector<std::vector<uint8_t>> written;
+    uint32_t failure = 0;
+    auto writer = [&](const std::vector<uint8_t>& bytes) {
+        if (failure == 0) written.push_back(bytes);
+        return failure;
+    };
+    const std::vector<uint8_t> image = Database({Record(Id(1), kT, 0, "Art")});
+    CCategoryDB db;
+    db.LoadFromMemory(image.data(), image.size());
+    EXPECT_EQ(db.SaveTo(writer), 0);
+    EXPECT_TRUE(written.empty());  // unchanged
+
+    db.Merge(CategoryRecord::FromBytes(Record(Id(2), kT, 0, "beach").data()));
+    failure = 112;
+    EXPECT_EQ(db.SaveTo(writer), 112);
+    EXPECT_TRUE(db.IsDirty());  // the change stays pending
+    failure = 0;
+    EXPECT_EQ(db.SaveTo(writer), 0);
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(written[0], db.Image());
+    EXPECT_FALSE(db.IsDirty());
+
+    std::vector<uint8_t> other = image;
+    other[1] = 2;
+    db.LoadFromMemory(other.data(), other.size());
+    db.Merge(CategoryRecord::FromBytes(Record(Id(3), kT, 0, "canal").data()));
+    EXPECT_EQ(db.SaveTo(writer), ERR_CATEGORY_DB_VERSION);
+    EXPECT_EQ(written.size(), 1u);
+}
+
 }  // namespace

@@ -3,8 +3,9 @@
 #include <cstring>
 
 #include "catalogue/CatalogueTypes.h"
-#include "desktop/CategoryDatabaseImage.h"
+#include "catalogue/CategoryDB.h"
 #include "platform/Time.h"
+#include "platform/WinError.h"
 #include "tests/desktop/SyncFixture.h"
 
 namespace {
@@ -39,7 +40,7 @@ std::vector<std::string> Describe(const std::vector<uint8_t>& db) {
 
 using Names = std::vector<std::string>;
 
-TEST(CategoryDatabaseImageTest, MergeKeepsTheNewerRecordInNameOrder) {
+TEST(DesktopCategoryCopyTest, MergeKeepsTheNewerRecordInNameOrder) {
     struct Case {
         const char* what;
         std::vector<std::vector<uint8_t>> mine;
@@ -56,43 +57,44 @@ TEST(CategoryDatabaseImageTest, MergeKeepsTheNewerRecordInNameOrder) {
         {"into an empty database", {}, Record(4, "First", 1), {"4:First"}, true},
     };
     for (const Case& c : cases) {
-        CCategoryDatabaseImage image;
+        CCategoryDB image;
         std::vector<uint8_t> db = c.mine.empty() ? std::vector<uint8_t>() : Database(c.mine);
-        ASSERT_EQ(0, image.LoadImage(db.data(), db.size())) << c.what;
-        EXPECT_EQ(0, image.MergeRecord(c.incoming.data())) << c.what;
-        EXPECT_EQ(c.expected, Describe(image.Data())) << c.what;
-        EXPECT_EQ(c.changed, image.Changed()) << c.what;
+        ASSERT_EQ(0, image.LoadFromMemory(db.data(), db.size())) << c.what;
+        EXPECT_EQ(0, image.Merge(CategoryRecord::FromBytes(c.incoming.data()))) << c.what;
+        EXPECT_EQ(c.expected, Describe(image.Image())) << c.what;
+        EXPECT_EQ(c.changed, image.IsDirty()) << c.what;
     }
 }
 
-TEST(CategoryDatabaseImageTest, ReadsDefensively) {
-    CCategoryDatabaseImage image;
+TEST(DesktopCategoryCopyTest, ReadsDefensively) {
+    CCategoryDB image;
     std::vector<uint8_t> one = Database({Record(1, "Only", 5)});
     ASSERT_EQ(50u, one.size());
-    EXPECT_EQ(0, image.LoadImage(one.data(), one.size()));
-    EXPECT_EQ(1u, image.RecordCount());
+    EXPECT_EQ(0, image.LoadFromMemory(one.data(), one.size()));
+    EXPECT_EQ(1u, image.Count());
 
     std::vector<uint8_t> ragged = one;
     ragged.resize(70, 0xEE);  // a partial record at the end
-    EXPECT_EQ(0, image.LoadImage(ragged.data(), ragged.size()));
-    EXPECT_EQ(Names({"1:Only"}), Describe(image.Data()));
+    EXPECT_EQ(0, image.LoadFromMemory(ragged.data(), ragged.size()));
+    EXPECT_EQ(Names({"1:Only"}), Describe(image.Image()));
 
     std::vector<uint8_t> wrong = one;
     wrong[1] = 2;
-    EXPECT_EQ(CCategoryDatabaseImage::kWrongVersion, image.LoadImage(wrong.data(), wrong.size()));
+    EXPECT_EQ(ERR_CATEGORY_DB_VERSION, image.LoadFromMemory(wrong.data(), wrong.size()));
     uint8_t tiny = 0;
-    EXPECT_EQ(CCategoryDatabaseImage::kWrongVersion, image.LoadImage(&tiny, 1));
+    EXPECT_EQ(ERR_CATEGORY_DB_VERSION, image.LoadFromMemory(&tiny, 1));
 }
 
-TEST(CategoryDatabaseImageTest, PurgeRemovesOnlyOldDeletions) {
+TEST(DesktopCategoryCopyTest, PurgeRemovesOnlyOldDeletions) {
     const uint32_t now = 3000000000u;
     std::vector<uint8_t> db = Database({Record(1, "a", now - 31 * kDay, true), Record(2, "b", now - 29 * kDay, true),
                                         Record(3, "c", now - 400 * kDay, false)});
-    CCategoryDatabaseImage image;
-    ASSERT_EQ(0, image.LoadImage(db.data(), db.size()));
-    image.Purge(now);
-    EXPECT_EQ(Names({"2:b:deleted", "3:c"}), Describe(image.Data()));
-    EXPECT_TRUE(image.Changed());
+    CCategoryDB image;
+    image.SetClock([now] { return now; });
+    ASSERT_EQ(0, image.LoadFromMemory(db.data(), db.size()));
+    image.Purge();
+    EXPECT_EQ(Names({"2:b:deleted", "3:c"}), Describe(image.Image()));
+    EXPECT_TRUE(image.IsDirty());
 }
 
 class CategorySyncTest : public SyncFixture {
@@ -148,6 +150,36 @@ TEST_F(CategorySyncTest, DesktopOverwritesReplacesTheHandheldFile) {
     WriteHostFile(HandheldDb(), Database({Record(3, "Hand", 5)}));
     ASSERT_EQ(0, Run(1));
     EXPECT_EQ(Names({"1:Desk"}), Describe(ReadHostFile(HandheldDb())));
+}
+
+TEST_F(CategorySyncTest, HandheldOverwritesReplacesTheDesktopFile) {
+    uint32_t now = Seconds1904Now();
+    WriteHostFile(DesktopDb(), Database({Record(1, "Desk", 5)}));
+    WriteHostFile(HandheldDb(), Database({Record(3, "Hand", 5), Record(4, "Old", now - 60 * kDay, true)}));
+    ASSERT_EQ(0, Run(2));
+    EXPECT_EQ(Names({"3:Hand"}), Describe(ReadHostFile(DesktopDb())));
+    EXPECT_EQ(Names({"3:Hand"}), Describe(ReadHostFile(HandheldDb())));
+}
+
+// A handheld file that is there but cannot be read must not count as empty:
+// the merged copy written back would lose the handheld's own categories.
+TEST_F(CategorySyncTest, AnUnreadableHandheldFileEndsTheRunAndKeepsBothCopies) {
+    const std::vector<uint8_t> desk = Database({Record(1, "Desk", 5)});
+    const std::vector<uint8_t> hand = Database({Record(2, "Hand", 5)});
+    struct Case {
+        const char* what;
+        RapiCallKind kind;
+    } cases[] = {{"open fails", RapiCallKind::CreateFile}, {"read fails", RapiCallKind::ReadFile}};
+    for (const Case& c : cases) {
+        WriteHostFile(DesktopDb(), desk);
+        WriteHostFile(HandheldDb(), hand);
+        FaultInjection::Reset();
+        FaultInjection::FailPath(c.kind, u"_CategoryDB", 1, ERROR_READ_FAULT);
+        EXPECT_EQ(static_cast<long>(ERROR_READ_FAULT), Run()) << c.what;
+        EXPECT_EQ(hand, ReadHostFile(HandheldDb())) << c.what;
+        EXPECT_EQ(desk, ReadHostFile(DesktopDb())) << c.what;
+        EXPECT_FALSE(Exists(HandheldDb() + "__KVTemp")) << c.what;
+    }
 }
 
 TEST_F(CategorySyncTest, OtherBrandsUseTheirOwnHandheldDatabase) {
