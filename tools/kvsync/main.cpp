@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -221,6 +222,9 @@ int Sync(Library& lib, const Options& options) {
         std::fprintf(stderr, "kvsync: no desktop folder; give one with --desktop\n");
         return 2;
     }
+    // A first run makes the desktop folder (and a missing documents folder).
+    std::error_code made;
+    std::filesystem::create_directories(desktop, made);
     if (lib.initialize("Kestrelview") != 1) {
         std::fprintf(stderr, "kvsync: the connection manager is not available\n");
         return 1;
