@@ -13,27 +13,10 @@ constexpr char16_t kHandheldTempSuffix[] = u"__KVTemp";
 // Real databases are a few kilobytes.
 constexpr uint32_t kMaxHandheldDatabase = 16u << 20;
 
-class RemoteHandle {
-public:
-    explicit RemoteHandle(HANDLE h) : m_h(h) {}
-    ~RemoteHandle() { Close(); }
-    RemoteHandle(const RemoteHandle&) = delete;
-    RemoteHandle& operator=(const RemoteHandle&) = delete;
-    bool IsOpen() const { return m_h != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_h; }
-    void Close() {
-        if (IsOpen()) CeCloseHandle(m_h);
-        m_h = INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE m_h;
-};
-
 bool IsMissing(uint32_t error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
 uint32_t ReadHandheldFile(const std::u16string& path, std::vector<uint8_t>& bytes) {
-    RemoteHandle file(CeCreateFile(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+    RemoteFile file(CeCreateFile(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsOpen()) return CeGetLastError();
     const DWORD size = CeGetFileSize(file.Get(), nullptr);
@@ -48,7 +31,7 @@ uint32_t ReadHandheldFile(const std::u16string& path, std::vector<uint8_t>& byte
 uint32_t WriteHandheldFileReplacing(const std::u16string& path, const std::vector<uint8_t>& bytes) {
     const std::u16string temp = path + kHandheldTempSuffix;
     CeDeleteFile(temp.c_str());
-    RemoteHandle file(CeCreateFile(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    RemoteFile file(CeCreateFile(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsOpen()) return CeGetLastError();
     DWORD put = 0;

@@ -29,24 +29,6 @@ constexpr char kDesktopCategories[] = "_CategoryDB";
 static_assert(ERR_HANDHELD_CATEGORIES_OUT_OF_DATE == ERR_CATEGORY_DB_VERSION,
               "a handheld file of another version ends the run with its own code");
 
-// A handle of the remote calls, closed when the owner goes.
-class RemoteFile {
-public:
-    explicit RemoteFile(HANDLE h) : m_h(h) {}
-    ~RemoteFile() { Close(); }
-    RemoteFile(const RemoteFile&) = delete;
-    RemoteFile& operator=(const RemoteFile&) = delete;
-    bool IsOpen() const { return m_h != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_h; }
-    void Close() {
-        if (IsOpen()) CeCloseHandle(m_h);
-        m_h = INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE m_h;
-};
-
 std::string Utf8(const std::u16string& text) { return Utf16ToUtf8(text); }
 
 // Whether a name can be one file name on the handheld and in the records.

@@ -111,3 +111,21 @@ bool RapiReadDeviceIdentity(const std::string& hostRoot, DWORD& id,
                             std::u16string* personal = nullptr);
 // Writes the identity file (keeping a personal folder already named there).
 uint32_t RapiWriteDeviceIdentity(const std::string& hostRoot, DWORD id);
+
+// A handle of the remote calls, closed when the owner goes.
+class RemoteFile {
+public:
+    explicit RemoteFile(HANDLE h) : m_h(h) {}
+    ~RemoteFile() { Close(); }
+    RemoteFile(const RemoteFile&) = delete;
+    RemoteFile& operator=(const RemoteFile&) = delete;
+    bool IsOpen() const { return m_h != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return m_h; }
+    void Close() {
+        if (IsOpen()) CeCloseHandle(m_h);
+        m_h = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE m_h;
+};
