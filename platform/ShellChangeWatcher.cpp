@@ -48,7 +48,7 @@ void ShellChangeWatcher::Stop() {
     m_cards.clear();
 }
 
-void ShellChangeWatcher::WatchTree(const std::string& hostDir) {
+void ShellChangeWatcher::WatchTree(const std::string& hostDir, ShellChangeSink* reportTo, size_t* delivered) {
     const int wd = inotify_add_watch(m_fd, hostDir.c_str(), kWatchMask);
     if (wd < 0) return;
     m_dirs[wd] = hostDir;
@@ -58,28 +58,15 @@ void ShellChangeWatcher::WatchTree(const std::string& hostDir) {
         const std::string name = entry->d_name;
         if (name == "." || name == "..") continue;
         const std::string child = hostDir + "/" + name;
-        if (IsDirectory(child)) WatchTree(child);
-    }
-    closedir(dir);
-}
-
-void ShellChangeWatcher::ReportNewFolder(const std::string& hostDir, ShellChangeSink& sink, size_t& delivered) {
-    // What was made in the folder before its watch began raised no event:
-    // report it from the folder itself, and skip its creation event if that
-    // arrives after all.
-    const int wd = inotify_add_watch(m_fd, hostDir.c_str(), kWatchMask);
-    if (wd < 0) return;
-    m_dirs[wd] = hostDir;
-    DIR* dir = opendir(hostDir.c_str());
-    if (!dir) return;
-    while (struct dirent* entry = readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name == "." || name == "..") continue;
-        const std::string child = hostDir + "/" + name;
-        m_scannedNew.insert(child);
-        sink.OnShellChange({ShellEvent::Create, ToDevicePath(child), {}});
-        ++delivered;
-        if (IsDirectory(child)) ReportNewFolder(child, sink, delivered);
+        if (reportTo) {
+            // What was made in a new folder before its watch began raised no
+            // event: report it from the listing, and skip its creation event
+            // if that arrives after all.
+            m_scannedNew.insert(child);
+            reportTo->OnShellChange({ShellEvent::Create, ToDevicePath(child), {}});
+            ++*delivered;
+        }
+        if (IsDirectory(child)) WatchTree(child, reportTo, delivered);
     }
     closedir(dir);
 }
@@ -158,7 +145,7 @@ void ShellChangeWatcher::HandleRaw(const struct inotify_event& ev, std::map<uint
         if (m_scannedNew.erase(host)) return;
         if (isDir) {
             report(ShellEvent::Create, host);
-            ReportNewFolder(host, sink, delivered);
+            WatchTree(host, &sink, &delivered);
         } else {
             m_pendingCreates.insert(host);
         }

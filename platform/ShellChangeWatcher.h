@@ -44,12 +44,13 @@ public:
     size_t Dispatch(ShellChangeSink& sink, int timeoutMs = 0);
 
 private:
-    void WatchTree(const std::string& hostDir);
+    // Watches a folder and every folder below it; with reportTo, reports
+    // what they already hold as created.
+    void WatchTree(const std::string& hostDir, ShellChangeSink* reportTo = nullptr, size_t* delivered = nullptr);
     void HandleRaw(const struct inotify_event& ev, std::map<uint32_t, std::string>& movedFrom,
                    ShellChangeSink& sink, size_t& delivered);
     size_t SyncCards(ShellChangeSink& sink);
     void DrainMountTable();
-    void ReportNewFolder(const std::string& hostDir, ShellChangeSink& sink, size_t& delivered);
     std::set<std::string> CurrentCards() const;
     std::u16string ToDevicePath(const std::string& host) const;
 
