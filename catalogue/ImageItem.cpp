@@ -241,6 +241,12 @@ std::u16string CImageItem::Folder() const {
     return slash == std::u16string::npos ? std::u16string() : m_path.substr(0, slash);
 }
 
+bool CImageItem::IsRemovablePath(std::u16string_view path) {
+    const size_t slash = LastBackslash(path);
+    const std::u16string_view folder = slash == std::u16string_view::npos ? std::u16string_view() : path.substr(0, slash);
+    return !StartsWithNoCase(folder, MAIN_PHOTO_FOLDER);
+}
+
 std::u16string CImageItem::SizeText() { return Ascii(std::to_string(GetSize() / 1024) + "K"); }
 
 std::u16string CImageItem::DimensionsText() {

@@ -53,6 +53,9 @@ public:
     // Plain prefix test of the folder part of the path, ignoring case.
     bool IsUnder(std::u16string_view folder) const;
     bool IsOnCard(std::u16string_view cardPath) const { return m_removable && IsUnder(cardPath); }
+    // A file outside the main folder of internal storage lies on a card: the
+    // removable flag a record of that path gets.
+    static bool IsRemovablePath(std::u16string_view path);
 
     // Display texts.
     std::u16string FileName() const;

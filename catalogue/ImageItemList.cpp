@@ -189,9 +189,7 @@ CImageItem* CImageItemList::FindByPath(std::u16string_view path) {
     // viewer may still hold.
     if (m_temporary && EqualsNoCase(m_temporary->GetPath(), path)) return m_temporary.get();
     auto record = std::make_unique<CImageItem>();
-    record->SetPath(path);
-    const bool removable = !record->IsUnder(MAIN_PHOTO_FOLDER);
-    record->InitFromFile(path, removable);
+    record->InitFromFile(path, CImageItem::IsRemovablePath(path));
     record->SetTemporary(true);
     m_temporary = std::move(record);
     return m_temporary.get();

@@ -32,11 +32,6 @@ private:
     WaitIndicator* m_wait;
 };
 
-std::u16string FolderOf(std::u16string_view path) {
-    const size_t slash = path.find_last_of(u'\\');
-    return std::u16string(slash == std::u16string_view::npos ? std::u16string_view() : path.substr(0, slash));
-}
-
 // A cache entry names a file of its folder: no separators, not empty.
 bool IsPlainName(std::u16string_view name) {
     return !name.empty() && name.find(u'\\') == std::u16string_view::npos && name != u"." && name != u"..";
@@ -79,10 +74,21 @@ void CImageScanner::ScanAll(bool fullRescan) {
     ScanFolder(MAIN_PHOTO_FOLDER, false, true, false, fullRescan);
     m_locations.Add(MAIN_PHOTO_FOLDER, STRING_INTERNAL, false);
     for (const std::u16string& card : FindCards()) {
-        ScanFolder(Concat(card, kCameraFolder), true, false, true, false);
-        ScanFolder(Concat(card, MAIN_PHOTO_FOLDER), true, true, false, fullRescan);
+        ScanCard(card, fullRescan);
         m_locations.Add(card, std::u16string_view(card).substr(1), true);
     }
+}
+
+std::vector<CImageScanner::CardFolder> CImageScanner::CardFolders(std::u16string_view cardPath) {
+    return {{Concat(cardPath, kCameraFolder), false, true}, {Concat(cardPath, MAIN_PHOTO_FOLDER), true, false}};
+}
+
+bool CImageScanner::ScanCard(std::u16string_view cardPath, bool fullRescan) {
+    bool added = false;
+    for (const CardFolder& folder : CardFolders(cardPath)) {
+        added |= ScanFolder(folder.path, true, folder.useCache, folder.recursive, fullRescan);
+    }
+    return added;
 }
 
 bool CImageScanner::ScanFolder(std::u16string_view folder, bool removable, bool useCache, bool recursive,
@@ -134,9 +140,7 @@ bool CImageScanner::InsertFromFile(std::u16string_view path, bool removable) {
 bool CImageScanner::OnCardAdded(std::u16string_view cardPath) {
     const WaitScope wait(m_wait);
     m_locations.Add(cardPath, cardPath.substr(cardPath.empty() ? 0 : 1), true);
-    const bool fromCamera = ScanFolder(Concat(cardPath, kCameraFolder), true, false, true, false);
-    const bool fromMain = ScanFolder(Concat(cardPath, MAIN_PHOTO_FOLDER), true, true, false, false);
-    return fromCamera || fromMain;
+    return ScanCard(cardPath, false);
 }
 
 bool CImageScanner::OnCardRemoved(std::u16string_view cardPath) {
@@ -148,7 +152,7 @@ bool CImageScanner::OnFileCreated(std::u16string_view path) {
     if (!IsImageFile(path) || !m_locations.Contains(path)) return false;
     // A path the list already holds is read afresh rather than listed twice.
     if (CImageItem* existing = m_images.Find(path)) m_images.Remove(existing);
-    return InsertFromFile(path, !StartsWithNoCase(FolderOf(path), MAIN_PHOTO_FOLDER));
+    return InsertFromFile(path, CImageItem::IsRemovablePath(path));
 }
 
 bool CImageScanner::OnFileDeleted(std::u16string_view path) {

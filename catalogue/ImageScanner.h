@@ -51,11 +51,20 @@ public:
 
     // "jpg" or "jpeg" after the last dot of the file name, ignoring case.
     static bool IsImageFile(std::u16string_view path);
+    // The folders scanned on a card: its camera folder "\DCIM" with every
+    // subfolder (never cached), then its main photo folder.
+    struct CardFolder {
+        std::u16string path;
+        bool useCache;
+        bool recursive;
+    };
+    static std::vector<CardFolder> CardFolders(std::u16string_view cardPath);
     // The storage cards: directories of the root with the temporary
     // attribute, in the order the file system returns them.
     static std::vector<std::u16string> FindCards();
 
 private:
+    bool ScanCard(std::u16string_view cardPath, bool fullRescan);
     bool InsertFromFile(std::u16string_view path, bool removable);
     bool ScanFromCache(std::u16string_view folder, bool removable);
     bool Walk(std::u16string_view folder, bool removable, bool recursive);

@@ -169,18 +169,14 @@ private:
 };
 
 std::vector<std::u16string> AllImagePaths() {
-    std::vector<std::u16string> folders = {std::u16string(MAIN_PHOTO_FOLDER)};
-    std::vector<bool> recursive = {false};
+    std::vector<CImageScanner::CardFolder> folders = {{std::u16string(MAIN_PHOTO_FOLDER), true, false}};
     for (const std::u16string& card : CImageScanner::FindCards()) {
-        folders.push_back(card + u"\\DCIM");
-        recursive.push_back(true);
-        folders.push_back(card + std::u16string(MAIN_PHOTO_FOLDER));
-        recursive.push_back(false);
+        for (auto& folder : CImageScanner::CardFolders(card)) folders.push_back(std::move(folder));
     }
     std::vector<std::u16string> paths;
-    for (size_t i = 0; i < folders.size(); ++i) {
+    for (const auto& folder : folders) {
         CFolderFinder finder;
-        if (!finder.First(folders[i], recursive[i])) continue;
+        if (!finder.First(folder.path, folder.recursive)) continue;
         std::u16string path;
         uint32_t attributes = 0;
         while (finder.Next(path, attributes)) {

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "catalogue/CatalogueStrings.h"
+#include "catalogue/ImageItem.h"
 #include "platform/DeviceFolder.h"
 #include "platform/Text.h"
 
@@ -14,8 +14,7 @@ ImageTarget::ImageTarget(const std::string& hostPath) {
     const DeviceFolder& device = DeviceFolder::Current();
     const std::string root = stdfs::absolute(device.Root(), ec).lexically_normal().string();
     if (DeviceFolder(root).ToDevice(absolute, m_path)) {
-        // Anything outside the main folder of internal storage lies on a card.
-        m_removable = !StartsWithNoCase(m_path, MAIN_PHOTO_FOLDER);
+        m_removable = CImageItem::IsRemovablePath(m_path);
         return;
     }
     const stdfs::path p(absolute);
