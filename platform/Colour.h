@@ -25,12 +25,19 @@ constexpr uint32_t PixelFromColour(COLORREF c) { return colour_detail::SwapRedBl
 constexpr COLORREF ColourFromPixel(uint32_t pixel) { return colour_detail::SwapRedBlue(pixel); }
 
 // System colour indexes the screens use.
+constexpr int COLOR_SCROLLBAR = 0;
 constexpr int COLOR_WINDOW = 5;
 constexpr int COLOR_WINDOWFRAME = 6;
+constexpr int COLOR_MENU = 4;
+constexpr int COLOR_MENUTEXT = 7;
+constexpr int COLOR_WINDOWTEXT = 8;
 constexpr int COLOR_HIGHLIGHT = 13;
 constexpr int COLOR_HIGHLIGHTTEXT = 14;
 constexpr int COLOR_BTNFACE = 15;
 constexpr int COLOR_BTNSHADOW = 16;
+constexpr int COLOR_GRAYTEXT = 17;
+constexpr int COLOR_BTNTEXT = 18;
+constexpr int COLOR_BTNHIGHLIGHT = 20;
 
 // The fixed colour of a system colour index; black for unknown indexes.
 COLORREF GetSysColor(int index);

@@ -141,12 +141,34 @@ void Window::EnableWindow(bool enable) {
         m_manager->SendMessage(this, WM_ENABLE, enable ? 1 : 0, 0);
 }
 
+void Window::SetWindowText(std::u16string_view title) {
+    const std::u16string text(title);
+    if (m_manager)
+        m_manager->SendMessage(this, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    else
+        m_title = text;
+}
+
 LRESULT Window::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProc(message, wParam, lParam);
 }
 
-LRESULT Window::DefWindowProc(UINT message, WPARAM wParam, LPARAM) {
+LRESULT Window::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_SETTEXT:
+        m_title = lParam ? std::u16string(reinterpret_cast<const char16_t*>(lParam)) : u"";
+        return 1;
+    case WM_GETTEXTLENGTH:
+        return LRESULT(m_title.size());
+    case WM_GETTEXT: {
+        auto* buffer = reinterpret_cast<char16_t*>(lParam);
+        if (!buffer || wParam == 0)
+            return 0;
+        const size_t n = std::min<size_t>(m_title.size(), wParam - 1);
+        std::copy_n(m_title.data(), n, buffer);
+        buffer[n] = 0;
+        return LRESULT(n);
+    }
     case WM_ERASEBKGND:
         if (m_background == CLR_INVALID || !wParam)
             return 0;

@@ -68,7 +68,9 @@ public:
     bool IsWindowEnabled() const { return (m_style & WS_DISABLED) == 0; }
 
     const std::u16string& GetWindowText() const { return m_title; }
-    void SetWindowText(std::u16string_view title) { m_title = title; }
+    // Goes through WM_SETTEXT (lParam: the text, zero-terminated), so that
+    // controls can repaint or reset their state.
+    void SetWindowText(std::u16string_view title);
 
     // The fill of the default WM_ERASEBKGND; nothing is filled when unset.
     void SetBackgroundColour(COLORREF colour) { m_background = colour; }
@@ -77,7 +79,10 @@ public:
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
 protected:
-    // Erases with the background colour, paints nothing, closes on WM_CLOSE.
+    // Erases with the background colour, paints nothing, closes on WM_CLOSE,
+    // keeps the text of WM_SETTEXT and answers WM_GETTEXT (wParam: buffer
+    // size in UTF-16 units, lParam: char16_t*; the copy is cut and
+    // terminated) and WM_GETTEXTLENGTH.
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:

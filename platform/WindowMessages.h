@@ -122,6 +122,14 @@ struct MSG {
     Point pt;  // stylus position in screen coordinates when the message was made
 };
 
+// WM_COPYDATA: wParam the sending window (0 from another process), lParam
+// a COPYDATASTRUCT* valid only during the call.
+struct COPYDATASTRUCT {
+    uintptr_t dwData = 0;
+    uint32_t cbData = 0;  // bytes at lpData
+    const void* lpData = nullptr;
+};
+
 class DeviceContext;
 
 struct PAINTSTRUCT {
