@@ -22,4 +22,8 @@ public:
     virtual bool Wait(WindowManager& manager, uint32_t timeoutMs) = 0;
     // The screen changed inside `dirty` (screen coordinates).
     virtual void Present(const Bitmap& screen, const Rect& dirty) = 0;
+    // The wait cursor is shown (true) or removed.
+    virtual void SetBusy(bool busy) { (void)busy; }
+    // The program's window comes in front of the desktop's other windows.
+    virtual void Raise() {}
 };

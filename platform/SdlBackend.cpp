@@ -73,7 +73,20 @@ std::unique_ptr<SdlBackend> SdlBackend::Open(int scale, bool fullScreen, std::st
     return backend;
 }
 
+void SdlBackend::SetBusy(bool busy) {
+    if (busy && !m_busyCursor)
+        m_busyCursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_WAIT);
+    SDL_SetCursor(busy && m_busyCursor ? m_busyCursor : SDL_GetDefaultCursor());
+}
+
+void SdlBackend::Raise() {
+    if (m_window)
+        SDL_RaiseWindow(m_window);
+}
+
 SdlBackend::~SdlBackend() {
+    if (m_busyCursor)
+        SDL_FreeCursor(m_busyCursor);
     if (m_texture)
         SDL_DestroyTexture(m_texture);
     if (m_renderer)

@@ -8,6 +8,7 @@
 struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
+struct SDL_Cursor;
 
 // The screen in an SDL2 window, scaled by a whole factor or full screen,
 // with the mouse (or a touch) as the stylus and the keyboard as the keys.
@@ -24,6 +25,8 @@ public:
     void Poll(WindowManager& manager) override;
     bool Wait(WindowManager& manager, uint32_t timeoutMs) override;
     void Present(const Bitmap& screen, const Rect& dirty) override;
+    void SetBusy(bool busy) override;
+    void Raise() override;
 
 private:
     SdlBackend() = default;
@@ -33,6 +36,7 @@ private:
     SDL_Window* m_window = nullptr;
     SDL_Renderer* m_renderer = nullptr;
     SDL_Texture* m_texture = nullptr;
+    SDL_Cursor* m_busyCursor = nullptr;
     bool m_closed = false;
     bool m_buttonDown = false;
 };

@@ -116,9 +116,21 @@ MSG WindowManager::MakeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 }
 
 LRESULT WindowManager::SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (hwnd == HWND_BROADCAST) {
+        BroadcastMessage(message, wParam, lParam);
+        return 1;
+    }
     if (!IsWindow(hwnd))
         return 0;
     return hwnd->WindowProc(message, wParam, lParam);
+}
+
+void WindowManager::BroadcastMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // A window may go away while handling it; work on a copy.
+    const std::vector<HWND> windows = m_topLevel;
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+        if (IsWindow(*it))
+            SendMessage(*it, message, wParam, lParam);
 }
 
 bool WindowManager::PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

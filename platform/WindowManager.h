@@ -50,6 +50,8 @@ public:
     // Messages.
     LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     bool PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // Sends the message to every top-level window, top first.
+    void BroadcastMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void PostQuitMessage(int exitCode);
     // The first waiting message for `hwnd` (and its descendants; nullptr =
     // any window) with an id in [first, last] (both 0 = any). Posted and
@@ -184,6 +186,8 @@ private:
 LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 bool PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
+// HWND_BROADCAST as a target of SendMessage reaches every top-level window.
+inline const HWND HWND_BROADCAST = reinterpret_cast<HWND>(uintptr_t(0xFFFF));
 bool PeekMessage(MSG& msg, HWND hwnd, UINT first, UINT last, UINT removal);
 bool GetMessage(MSG& msg);
 void TranslateMessage(const MSG& msg);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # `make run`: prepares the default device folder with the sample photos the
-# first time, then shows what the catalogue sees there.
+# first time, then starts kestrelview on it: in a window when there is a
+# display, otherwise headless with a short tour whose screenshots are saved.
 set -euo pipefail
 build=${1:-build}
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,6 +13,22 @@ if [ ! -d "$photos" ]; then
   echo "Seeded $photos with $(ls "$here"/samples/*.jpg | wc -l) sample photos."
 fi
 echo "Device folder: $root"
-if [ -x "$build/tools/kvtool" ]; then
-  "$build/tools/kvtool" --root "$root" info "$photos"/*.jpg
+program="$build/app/kestrelview"
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && "$program" --root "$root"; then
+  exit 0
 fi
+shots=${KESTRELVIEW_SHOTS:-${TMPDIR:-/tmp}/kestrelview-shots}
+mkdir -p "$shots"
+echo "No display: running a short headless tour instead."
+"$program" --root "$root" --headless --script - <<SCRIPT
+wait 50
+shot $shots/browser.png
+tap 20 307
+wait 50
+shot $shots/tools-menu.png
+tap 200 200
+tap 140 307
+wait 50
+shot $shots/gallery-mode.png
+SCRIPT
+echo "Screenshots written to $shots: browser.png, tools-menu.png, gallery-mode.png"

@@ -1,0 +1,6 @@
+#pragma once
+#include "platform/WindowMessages.h"
+
+// The About box: the program's icon and "Kestrelview Version <version>".
+// Returns the dialog's result.
+int ShowAboutBox(HWND owner);

@@ -1,0 +1,46 @@
+#include "app/KestrelviewApp.h"
+
+#include "app/AboutBox.h"
+#include "app/KestrelviewDoc.h"
+#include "app/MainFrame.h"
+#include "app/Preferences.h"
+#include "app/Strings.h"
+#include "browser/KestrelviewHHView.h"
+#include "platform/DocTemplate.h"
+#include "platform/StandardControls.h"
+#include "platform/WindowManager.h"
+#include "viewer/SinglePhotoView.h"
+
+CKestrelviewApp::CKestrelviewApp() { OnCommand(ID_APP_ABOUT, [this] { ShowAbout(); }); }
+
+bool CKestrelviewApp::InitApplication() {
+    RegisterStandardControls();
+    return true;
+}
+
+void CKestrelviewApp::ShowAbout() { ShowAboutBox(m_pMainWnd); }
+
+bool CKestrelviewApp::InitInstance() {
+    SetRegistryKey(u"Farrowdale");
+    const bool single = OpensSinglePhoto(m_lpCmdLine);
+    DocTemplate::ViewFactory view;
+    if (single)
+        view = [] { return std::make_unique<CSinglePhotoView>(); };
+    else
+        view = [] { return std::make_unique<CKestrelviewHHView>(); };
+    AddDocTemplate(std::make_unique<DocTemplate>(
+        IDR_MAINFRAME, [] { return std::make_unique<CKestrelviewDoc>(); },
+        [] { return std::make_unique<CMainFrame>(); }, std::move(view)));
+    if (!OnFileNew())
+        return false;
+    CreatePreferencesKey();
+    m_pMainWnd->ShowWindow(true);
+    View* active = m_pMainWnd->GetActiveView();
+    if (active)
+        active->ShowWindow(true);
+    UpdateWindow(m_pMainWnd);
+    if (single)
+        if (auto* photo = dynamic_cast<CSinglePhotoView*>(active))
+            photo->OpenFile(m_lpCmdLine);
+    return true;
+}

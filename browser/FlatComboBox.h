@@ -1,0 +1,77 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Font.h"
+#include "platform/Menu.h"
+#include "platform/Window.h"
+
+inline constexpr char16_t FLAT_COMBO_BOX_CLASS[] = u"FlatComboBox";
+
+// A flat drop-down selector: the current choice as a bold label followed by
+// a small down-pointing triangle, on a background colour, opening the first
+// submenu of its popup menu below itself when tapped. While the menu is open
+// the label shows the prompt instead. The chosen command goes to the parent,
+// which answers with SetText.
+class CFlatComboBox : public Window {
+public:
+    static constexpr int32_t LEFT_MARGIN = 2;
+    static constexpr int32_t GAP = 0;
+    static constexpr int32_t TRIANGLE_AREA = 14;
+    static constexpr int32_t FONT_HEIGHT = 16;
+
+    CFlatComboBox();
+    ~CFlatComboBox() override;
+
+    // Registers the window class "FlatComboBox" (redraw on resize, double taps).
+    static bool RegisterClass();
+
+    // Shown while the menu is open; takes effect at once when it is.
+    void SetPromptText(std::u16string_view text);
+    // The current choice; shown at once unless the menu is open, then when it closes.
+    void SetText(std::u16string_view text);
+    // Takes the popup menu, dropping the previous one.
+    void SetMenu(std::unique_ptr<Menu> menu);
+    Menu* GetMenu() const { return m_menu.get(); }
+    // Content at the left (default) or at the right of the client area.
+    void SetLeftAligned(bool leftAligned);
+    void SetBackgroundColour(COLORREF colour);
+
+    const std::u16string& GetText() const { return m_text; }
+    const std::u16string& GetPromptText() const { return m_prompt; }
+    const std::u16string& GetDisplayedText() const { return m_displayed; }
+    COLORREF GetBackgroundColour() const { return m_background; }
+    bool IsLeftAligned() const { return m_leftAligned; }
+    bool IsMenuOpen() const { return m_menuOpen; }
+    bool IsPressed() const { return m_pressed; }
+    // Width of the displayed text in the selector's font.
+    int32_t GetTextWidth() const;
+    // Where the content starts: 0 when left-aligned, else so that it ends
+    // one pixel before the right edge.
+    int32_t GetContentStart() const;
+
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    const Font* GetFont() const;
+    bool IsOnText(Point client) const;
+    void Repaint();
+    void Paint(DeviceContext& dc);
+    void OnPress(Point client);
+    void OnRelease(Point client);
+    void OpenMenu();
+
+    bool m_leftAligned = true;
+    std::unique_ptr<Menu> m_menu;
+    // Menus replaced while one of them is being tracked; dropped afterwards.
+    std::vector<std::unique_ptr<Menu>> m_retired;
+    std::u16string m_text = u"Name";
+    std::u16string m_prompt = u"Sort By";
+    std::u16string m_displayed = u"Name";
+    bool m_menuOpen = false;
+    bool m_pressed = false;
+    COLORREF m_background;
+    mutable std::unique_ptr<Font> m_font;
+};

@@ -1,0 +1,31 @@
+#include "platform/View.h"
+
+#include "platform/WindowManager.h"
+
+void View::OnInitialUpdate() { InvalidateRect(this, nullptr, true); }
+
+LRESULT View::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        if (DeviceContext* dc = BeginPaint(this, ps)) {
+            OnDraw(*dc, ps.rcPaint);
+            EndPaint(this, ps);
+        }
+        return 0;
+    }
+    case WM_COMMAND:
+        if (lParam && HIWORD(wParam) != 0) {
+            OnControlNotify(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+            return 0;
+        }
+        // Clicks and menu commands go round the frame's route, which
+        // starts with this view.
+        if (HWND parent = GetParent())
+            return SendMessage(parent, message, wParam, lParam);
+        OnCmdMsg(LOWORD(wParam), CN_COMMAND, nullptr);
+        return 0;
+    default:
+        return DefWindowProc(message, wParam, lParam);
+    }
+}
