@@ -183,6 +183,8 @@ void Dialog::DropKeyUp(UINT key) {
     MSG msg;
     if (PeekMessage(msg, nullptr, WM_KEYUP, WM_KEYUP, PM_NOREMOVE) && msg.wParam == key)
         PeekMessage(msg, nullptr, WM_KEYUP, WM_KEYUP, PM_REMOVE);
+    else if (WindowManager* manager = WindowManager::Current())
+        manager->DropNextKeyUp(key);  // the release has not come in yet
     m_keyUpToDrop = 0;
 }
 

@@ -99,39 +99,29 @@ void InputPanelWindow::Press(const Key& key) {
     }
 }
 
-void InputPanelWindow::Paint() {
-    PAINTSTRUCT ps;
-    DeviceContext* dc = BeginPaint(this, ps);
-    if (!dc)
-        return;
-    dc->FillSolidRect(GetClientRect(), PANEL_BACK);
+void InputPanelWindow::Paint(DeviceContext& dc) {
+    dc.FillSolidRect(GetClientRect(), PANEL_BACK);
     const Font* font = GetUiFont(UiFont::Normal);
-    dc->SetBkMode(TRANSPARENT);
+    dc.SetBkMode(TRANSPARENT);
     for (const Key& key : m_keys) {
         const Rect face{key.rect.left + 1, key.rect.top + 1, key.rect.right - 1, key.rect.bottom - 1};
         const bool lit = &key == m_pressed || (key.vk == VK_SHIFT && m_shift);
-        dc->FillSolidRect(face, KEY_EDGE);
-        dc->FillSolidRect({face.left, face.top, face.right - 1, face.bottom - 1},
+        dc.FillSolidRect(face, KEY_EDGE);
+        dc.FillSolidRect({face.left, face.top, face.right - 1, face.bottom - 1},
                           lit ? KEY_DOWN : KEY_FACE);
         if (!font)
             continue;
         std::u16string label = key.label;
         if (m_shift && !key.vk && label[0] >= u'a' && label[0] <= u'z')
             label[0] = char16_t(label[0] - u'a' + u'A');
-        dc->SetTextColor(lit ? RGB(255, 255, 255) : RGB(0, 0, 0));
+        dc.SetTextColor(lit ? RGB(255, 255, 255) : RGB(0, 0, 0));
         Rect text = face;
-        DrawText(*dc, *font, label, text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        DrawText(dc, *font, label, text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
-    EndPaint(this, ps);
 }
 
 LRESULT InputPanelWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_PAINT:
-        Paint();
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         m_pressed = KeyAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
@@ -151,5 +141,5 @@ LRESULT InputPanelWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     default:
         break;
     }
-    return DefWindowProc(message, wParam, lParam);
+    return PaintedWindow::WindowProc(message, wParam, lParam);
 }

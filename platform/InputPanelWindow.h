@@ -2,12 +2,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/Window.h"
+#include "platform/PaintedWindow.h"
 
 // The on-screen keyboard: five rows of keys that type into the focused
 // window. Tapping it never takes the focus, so the control being typed
 // into keeps it. Shift holds for one key.
-class InputPanelWindow : public Window {
+class InputPanelWindow : public PaintedWindow {
 public:
     struct Key {
         Rect rect;          // client coordinates
@@ -26,7 +26,7 @@ public:
 
 private:
     void Layout();
-    void Paint();
+    void Paint(DeviceContext& dc) override;
     void Press(const Key& key);
 
     std::vector<Key> m_keys;

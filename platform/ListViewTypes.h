@@ -74,7 +74,6 @@ constexpr UINT HDM_SETITEM = 0x120C;         // wParam index, lParam const HDITE
 
 // List notifications.
 constexpr int LVN_ITEMCHANGED = -101;
-constexpr int LVN_COLUMNCLICK = -108;
 constexpr int LVN_BEGINDRAG = -109;
 
 // Header notifications (the list passes its header's on to its own parent).

@@ -84,32 +84,27 @@ void MenuBar::Layout() {
         m_toolBar->MoveWindow({width + 2, 2, client.right - PANEL_BUTTON_WIDTH, client.bottom});
 }
 
-void MenuBar::Paint() {
-    PAINTSTRUCT ps;
-    DeviceContext* dc = BeginPaint(this, ps);
-    if (!dc)
-        return;
+void MenuBar::Paint(DeviceContext& dc) {
     const Rect client = GetClientRect();
-    dc->FillSolidRect(client, BAR_FACE);
-    dc->FillSolidRect({0, 0, client.right, 1}, BAR_LINE);
+    dc.FillSolidRect(client, BAR_FACE);
+    dc.FillSolidRect({0, 0, client.right, 1}, BAR_LINE);
     if (!m_menuButton.IsEmpty()) {
         const Rect face{m_menuButton.left, 1, m_menuButton.right, m_menuButton.bottom};
         if (m_menuOpen)
-            dc->FillSolidRect(face, PRESSED_FACE);
+            dc.FillSolidRect(face, PRESSED_FACE);
         if (const Font* font = GetUiFont(UiFont::Bold)) {
-            dc->SetBkMode(TRANSPARENT);
-            dc->SetTextColor(m_menuOpen ? RGB(255, 255, 255) : RGB(0, 0, 0));
+            dc.SetBkMode(TRANSPARENT);
+            dc.SetTextColor(m_menuOpen ? RGB(255, 255, 255) : RGB(0, 0, 0));
             Rect text = face;
-            DrawText(*dc, *font, m_caption, text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+            DrawText(dc, *font, m_caption, text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         }
     }
     if (IsPanelButtonShown()) {
         const Rect panel = PanelButtonRect();
         if (Shell::Current() && Shell::Current()->IsInputPanelOn())
-            dc->FillSolidRect({panel.left, 1, panel.right, panel.bottom}, RGB(160, 160, 160));
-        DrawKeyboardSymbol(*dc, panel);
+            dc.FillSolidRect({panel.left, 1, panel.right, panel.bottom}, RGB(160, 160, 160));
+        DrawKeyboardSymbol(dc, panel);
     }
-    EndPaint(this, ps);
 }
 
 void MenuBar::OpenMenu() {
@@ -139,11 +134,6 @@ void MenuBar::OnTap(Point client) {
 
 LRESULT MenuBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_PAINT:
-        Paint();
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_SIZE:
         Layout();
         return 0;
@@ -162,6 +152,6 @@ LRESULT MenuBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     default:
-        return DefWindowProc(message, wParam, lParam);
+        return PaintedWindow::WindowProc(message, wParam, lParam);
     }
 }

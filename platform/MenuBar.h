@@ -2,7 +2,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/Window.h"
+#include "platform/PaintedWindow.h"
 
 class Menu;
 
@@ -12,7 +12,7 @@ constexpr uint32_t SHCMBF_HIDESIPBUTTON = 0x4;
 // The band at the bottom of the screen under a program's frame: a menu
 // button ("Tools") that opens a popup upwards, a tool bar beside it, and
 // the input-panel button at the right end. Commands go to the owner.
-class MenuBar : public Window {
+class MenuBar : public PaintedWindow {
 public:
     static constexpr int32_t PANEL_BUTTON_WIDTH = 24;
 
@@ -38,7 +38,7 @@ public:
 
 private:
     void Layout();
-    void Paint();
+    void Paint(DeviceContext& dc) override;
     void OnTap(Point client);
 
     HWND m_owner = nullptr;

@@ -108,22 +108,6 @@ void MessageBoxWindow::OnStylus(const MSG& msg) {
     }
 }
 
-LRESULT MessageBoxWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_ERASEBKGND:
-        return 1;  // the paint covers every pixel
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        DeviceContext* dc = BeginPaint(this, ps);
-        if (dc != nullptr) Paint(*dc);
-        EndPaint(this, ps);
-        return 0;
-    }
-    default:
-        return DefWindowProc(message, wParam, lParam);
-    }
-}
-
 void MessageBoxWindow::Paint(DeviceContext& dc) {
     dc.FillSolidRect({0, 0, SCREEN_WIDTH, CAPTION_HEIGHT}, GetSysColor(COLOR_HIGHLIGHT));
     dc.FillSolidRect({0, CAPTION_HEIGHT, SCREEN_WIDTH, SCREEN_HEIGHT}, GetSysColor(COLOR_WINDOW));

@@ -5,7 +5,7 @@
 
 #include "platform/MessageBox.h"
 #include "platform/ModalInput.h"
-#include "platform/Window.h"
+#include "platform/PaintedWindow.h"
 
 constexpr UINT MB_YESNO = 0x4;
 constexpr UINT MB_TYPEMASK = 0xF;
@@ -15,7 +15,7 @@ constexpr int IDCANCEL = 2, IDYES = 6, IDNO = 7;
 // the top strip, the text word-wrapped below it and a row of buttons (Yes and
 // No, or OK). It holds the stylus and the keys while it runs: Enter answers
 // with the first button, Escape with the last.
-class MessageBoxWindow : public Window {
+class MessageBoxWindow : public PaintedWindow {
 public:
     static constexpr int32_t CAPTION_HEIGHT = 26;
     static constexpr int32_t MARGIN = 8;
@@ -34,15 +34,13 @@ public:
     // Client rectangle of a button (after Run has laid the box out).
     Rect GetButtonRect(size_t index) const;
 
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-
 private:
     void Layout();
     int ButtonAt(Point client) const;
     void OnInput(const MSG& msg);
     void OnStylus(const MSG& msg);
     void Answer(int result);
-    void Paint(DeviceContext& dc);
+    void Paint(DeviceContext& dc) override;
     void PaintButton(DeviceContext& dc, size_t index);
 
     std::u16string m_text;

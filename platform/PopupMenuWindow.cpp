@@ -168,22 +168,6 @@ void PopupMenuWindow::Repaint() {
     UpdateWindow(this);
 }
 
-LRESULT PopupMenuWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_ERASEBKGND:
-        return 1;  // the paint covers every pixel
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        DeviceContext* dc = BeginPaint(this, ps);
-        if (dc != nullptr) Paint(*dc);
-        EndPaint(this, ps);
-        return 0;
-    }
-    default:
-        return DefWindowProc(message, wParam, lParam);
-    }
-}
-
 void PopupMenuWindow::Paint(DeviceContext& dc) {
     const Rect client = GetClientRect();
     const Pen frame(PS_SOLID, 1, GetSysColor(COLOR_WINDOWFRAME));

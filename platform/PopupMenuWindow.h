@@ -2,13 +2,13 @@
 #include <vector>
 
 #include "platform/Menu.h"
-#include "platform/Window.h"
+#include "platform/PaintedWindow.h"
 
 // One open level of a popup menu: a top-level window above everything that
 // draws the items of a Menu and maps stylus points to them. A menu taller
 // than the screen shows a scroll strip at its top and bottom. The tracker
 // decides what input does; this window only shows and hit-tests.
-class PopupMenuWindow : public Window {
+class PopupMenuWindow : public PaintedWindow {
 public:
     static constexpr int32_t ITEM_HEIGHT = 18;
     static constexpr int32_t SEPARATOR_HEIGHT = 7;
@@ -46,7 +46,6 @@ public:
     void ScrollPage(int direction);
     bool IsScrollable() const { return m_scrollable; }
 
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     Size Measure();
@@ -58,7 +57,7 @@ private:
     int LastVisible() const;
     void ScrollIntoView(int index);
     void Repaint();
-    void Paint(DeviceContext& dc);
+    void Paint(DeviceContext& dc) override;
     void PaintItem(DeviceContext& dc, int index, const Rect& rect);
     void PaintScrollStrips(DeviceContext& dc);
 

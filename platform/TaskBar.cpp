@@ -55,33 +55,23 @@ void TaskBar::ArmClock() {
     SetTimer(this, CLOCK_TIMER, toNextMinute);
 }
 
-void TaskBar::Paint() {
-    PAINTSTRUCT ps;
-    DeviceContext* dc = BeginPaint(this, ps);
-    if (!dc)
-        return;
+void TaskBar::Paint(DeviceContext& dc) {
     const Rect client = GetClientRect();
-    dc->FillSolidRect(client, BACKGROUND);
+    dc.FillSolidRect(client, BACKGROUND);
     if (const Font* font = GetUiFont(UiFont::Caption)) {
-        dc->SetTextColor(FOREGROUND);
-        dc->SetBkMode(TRANSPARENT);
+        dc.SetTextColor(FOREGROUND);
+        dc.SetBkMode(TRANSPARENT);
         const std::u16string clock = m_clock();
         Rect clockRect{client.right - 50, 0, client.right - 4, client.bottom};
-        DrawText(*dc, *font, clock, clockRect, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        DrawText(dc, *font, clock, clockRect, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         Rect titleRect{6, 0, clockRect.left - 4, client.bottom};
-        DrawText(*dc, *font, ShownTitle(), titleRect,
+        DrawText(dc, *font, ShownTitle(), titleRect,
                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     }
-    EndPaint(this, ps);
 }
 
 LRESULT TaskBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_PAINT:
-        Paint();
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_TIMER:
         if (wParam == CLOCK_TIMER) {
             InvalidateRect(this, nullptr, false);
@@ -92,5 +82,5 @@ LRESULT TaskBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         break;
     }
-    return DefWindowProc(message, wParam, lParam);
+    return PaintedWindow::WindowProc(message, wParam, lParam);
 }

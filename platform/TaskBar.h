@@ -2,11 +2,11 @@
 #include <functional>
 #include <string>
 
-#include "platform/Window.h"
+#include "platform/PaintedWindow.h"
 
 // The band at the top of the screen: the title of the program in front at
 // the left and the time at the right, on the shell's dark blue.
-class TaskBar : public Window {
+class TaskBar : public PaintedWindow {
 public:
     static constexpr COLORREF BACKGROUND = RGB(0, 0, 132);
     static constexpr COLORREF FOREGROUND = RGB(255, 255, 255);
@@ -22,7 +22,7 @@ public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void Paint();
+    void Paint(DeviceContext& dc) override;
     void ArmClock();
 
     std::function<std::u16string()> m_clock;

@@ -560,6 +560,12 @@ bool WindowManager::MessageFromInput(const PendingInput& input, InputState& stat
     case InputKind::KeyDown:
     case InputKind::KeyUp: {
         const bool down = event.kind == InputKind::KeyDown;
+        if (!down && state.keyUpToDrop != 0 && event.key == state.keyUpToDrop) {
+            state.keyUpToDrop = 0;
+            return false;
+        }
+        if (down && event.key == state.keyUpToDrop)
+            state.keyUpToDrop = 0;  // pressed again: that release is wanted
         if (event.key == VK_SHIFT)
             state.shift = down;
         if (event.key == VK_CONTROL)

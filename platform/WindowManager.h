@@ -90,6 +90,9 @@ public:
     HWND SetCapture(HWND hwnd);
     bool ReleaseCapture();
     HWND GetCapture() const { return m_capture; }
+    // The next release of `key` makes no message: the press that ended a
+    // modal screen must not have its release acted on by the window below.
+    void DropNextKeyUp(UINT key) { m_input.keyUpToDrop = key; }
     // Bit 0x8000 set while the key is down (Shift and Ctrl are tracked).
     int16_t GetKeyState(UINT key) const;
 
@@ -166,6 +169,7 @@ private:
         Point lastTapPoint;
         uint32_t lastTapTime = 0;
         bool lastTapValid = false;
+        UINT keyUpToDrop = 0;
     };
     struct PendingInput {
         InputEvent event;

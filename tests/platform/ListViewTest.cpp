@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/ListViewControl.h"
+#include "platform/WindowClass.h"
 #include "tests/platform/GdiTestSupport.h"
 #include "tests/platform/WindowTestSupport.h"
 
@@ -536,6 +537,47 @@ TEST_F(ListViewTest, HeaderTapsAndDividerDragsReachTheParent) {
     // The rows were drawn again over the wider columns.
     ASSERT_FALSE(parent.draws.empty());
     EXPECT_EQ(parent.draws.back().rcItem.right, 289);
+}
+
+TEST_F(ListViewTest, AnEmptyFocusedListAsksOnlyForTheFocusRectangle) {
+    Make();
+    SetFocus(&list);
+    screen.manager.PumpMessages();
+    ASSERT_EQ(parent.draws.size(), 1u);
+    EXPECT_EQ(parent.draws[0].itemID, -1);
+    EXPECT_EQ(parent.draws[0].itemAction, ODA_FOCUS);
+    EXPECT_EQ(parent.draws[0].itemState, ODS_FOCUS);
+    EXPECT_EQ(parent.draws[0].rcItem, (Rect{0, HEADER, 240, HEADER + ROW}));
+}
+
+TEST_F(ListViewTest, TheClassesAreMadeByNameAndAnswerByMessage) {
+    RegisterListViewClasses();
+    std::unique_ptr<Window> made =
+        CreateWindowOfClass(WC_LISTVIEW, &parent, LIST_RECT, 5, u"", WS_CHILD | WS_VISIBLE);
+    auto* madeList = dynamic_cast<ListViewControl*>(made.get());
+    ASSERT_NE(madeList, nullptr);
+    EXPECT_NE(made->GetClassStyle() & CS_DBLCLKS, 0u);
+    madeList->InsertColumn(0, u"Name", LVCFMT_RIGHT, 80);
+
+    HWND header = made->GetDlgItem(ListViewControl::HEADER_ID);
+    ASSERT_EQ(header, madeList->GetHeaderCtrl());
+    EXPECT_EQ(SendMessage(header, HDM_GETITEMCOUNT, 0, 0), 1);
+    HDITEM item;
+    item.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT;
+    ASSERT_EQ(SendMessage(header, HDM_GETITEM, 0, reinterpret_cast<LPARAM>(&item)), 1);
+    EXPECT_EQ(item.text, u"Name");
+    EXPECT_EQ(item.cxy, 80);
+    EXPECT_EQ(item.fmt & HDF_JUSTIFYMASK, HDF_RIGHT);
+    item.mask = HDI_LPARAM;
+    item.lParam = 6;
+    EXPECT_EQ(SendMessage(header, HDM_INSERTITEM, 9, reinterpret_cast<LPARAM>(&item)), 1);
+    EXPECT_EQ(SendMessage(header, HDM_DELETEITEM, 0, 0), 1);
+    HDITEM left;
+    left.mask = HDI_LPARAM | HDI_WIDTH;
+    ASSERT_EQ(SendMessage(header, HDM_GETITEM, 0, reinterpret_cast<LPARAM>(&left)), 1);
+    EXPECT_EQ(left.lParam, 6);
+    EXPECT_EQ(left.cxy, 0);
+    EXPECT_EQ(SendMessage(header, HDM_GETITEM, 1, reinterpret_cast<LPARAM>(&left)), 0);
 }
 
 }  // namespace

@@ -438,3 +438,23 @@ TEST_F(WindowManagerTest, MovingAndResizingReportsTheNewSizeAndRepaints) {
 }
 
 }  // namespace
+
+// The release of a key that ended a modal screen arrives after the screen
+// is gone; it must not reach the window below, but later releases must.
+TEST(KeyReleaseDropTest, OnlyTheAwaitedReleaseIsDropped) {
+    HeadlessScreen screen;
+    std::vector<Seen> log;
+    LoggingWindow window(&log);
+    ASSERT_TRUE(window.Create(nullptr, {0, 0, 240, 320}, 0, u"", WS_VISIBLE));
+    SetFocus(&window);
+    screen.manager.DropNextKeyUp(VK_RETURN);
+    screen.backend.Queue({InputKind::KeyUp, {}, VK_ESCAPE, 0});
+    screen.backend.Queue({InputKind::KeyUp, {}, VK_RETURN, 0});
+    screen.backend.Key(VK_RETURN);
+    screen.Run();
+    const std::vector<Seen> keys = Only(log, {WM_KEYDOWN, WM_KEYUP});
+    const std::vector<Seen> expected = {{&window, WM_KEYUP, VK_ESCAPE, 1},
+                                        {&window, WM_KEYDOWN, VK_RETURN, 1},
+                                        {&window, WM_KEYUP, VK_RETURN, 1}};
+    EXPECT_EQ(keys, expected);
+}
