@@ -55,7 +55,15 @@ ToolBar* CMainFrame::GetToolBar() const {
     return m_menuBar ? static_cast<ToolBar*>(m_menuBar->GetToolBar()) : nullptr;
 }
 
+// Accelerator table 128. The handheld has no keyboard to speak of; on a
+// desktop, Ctrl+Q ends the program as the menu's "Exit" does.
+static const std::vector<Accelerator>& MainAccelerators() {
+    static const std::vector<Accelerator> table = {{'Q', true, false, ID_APP_EXIT}};
+    return table;
+}
+
 int CMainFrame::OnCreate() {
+    SetAccelerators(MainAccelerators());
     for (int i = 0; i < TOOLTIP_COUNT; ++i) {
         std::u16string text = LoadString(TOOLTIP_IDS[i]);
         if (text.size() > 255)

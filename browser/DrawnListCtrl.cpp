@@ -7,6 +7,7 @@
 #include "platform/DrawText.h"
 #include "platform/GdiObjects.h"
 #include "platform/ImageStrip.h"
+#include "platform/OsVersion.h"
 #include "platform/Text.h"
 #include "platform/Time.h"
 #include "platform/WindowManager.h"
@@ -18,12 +19,10 @@ namespace {
 std::u16string g_typed;
 uint32_t g_lastTyped = 0;
 
-// Cell icons sit 3 pixels in, 6 on a system reporting version 5.1. Our
-// layer reports 4.20, so the wider offset never applies.
-constexpr int OS_VERSION_MAJOR = 4;
-constexpr int OS_VERSION_MINOR = 20;
-constexpr int32_t CellImageInset() {
-    return OS_VERSION_MAJOR == 5 && OS_VERSION_MINOR == 1 ? 6 : 3;
+// Cell icons sit 3 pixels in, 6 on a system reporting version 5.1.
+int32_t CellImageInset() {
+    const OsVersion version = GetOsVersion();
+    return version.major == 5 && version.minor == 1 ? 6 : 3;
 }
 
 // Header formats and text flags code right and centre differently.

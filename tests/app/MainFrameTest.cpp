@@ -196,3 +196,15 @@ TEST(SinglePhotoStartTest, AMissingFileIsReported) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MainFrameTest, CtrlQEndsTheProgram) {
+    program.screen.backend.Key('Q');
+    program.screen.backend.Key('Q', {VK_CONTROL});
+    program.screen.backend.Tap({120, 150});
+    EXPECT_EQ(program.Run(), 0);
+    EXPECT_FALSE(Frame().IsAlive());
+}
+
+}  // namespace
