@@ -4,7 +4,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <csignal>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "tests/support/TestSupport.h"
 
@@ -17,12 +20,15 @@ struct Outcome {
     std::string output;
 };
 
-// Runs the program with a script on its standard input.
+// Runs the program with a script on its standard input; status 124 when
+// it had to be stopped.
 Outcome RunProgram(const std::string& arguments, const std::string& script) {
     TempDir dir;
     const std::string scriptFile = dir / "script.txt";
     std::ofstream(scriptFile) << script;
-    const std::string command = std::string("'") + KV_KESTRELVIEW_PROGRAM + "' " + arguments +
+    // A program that never ends (a window that should not have opened)
+    // fails the test instead of hanging it.
+    const std::string command = std::string("timeout 30 '") + KV_KESTRELVIEW_PROGRAM + "' " + arguments +
                                 " < '" + scriptFile + "' 2>&1";
     Outcome outcome;
     FILE* pipe = popen(command.c_str(), "r");
@@ -71,6 +77,31 @@ TEST(ProgramTest, BadArgumentsAndScriptsAreRefused) {
         EXPECT_EQ(outcome.status, 2) << c.arguments;
         EXPECT_NE(outcome.output.find(c.said), std::string::npos) << outcome.output;
     }
+}
+
+// Two real processes: the first in a window of SDL's dummy video driver,
+// the second handing over to it. The second waits for the first's window
+// by itself (three tries a second apart), so no sleep is needed here.
+TEST(ProgramTest, ASecondStartHandsOverToTheRunningCopyAndEnds) {
+    TempDir root;
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    std::string rootArg = root.Path();
+    char program[] = KV_KESTRELVIEW_PROGRAM;
+    char rootFlag[] = "--root";
+    char* argv[] = {program, rootFlag, rootArg.data(), nullptr};
+    pid_t first = 0;
+    ASSERT_EQ(posix_spawn(&first, program, nullptr, nullptr, argv, environ), 0);
+    const Outcome second = RunProgram("--root '" + root.Path() + "' '\\a.jpg'", "");
+    int firstStatus = 0;
+    const bool firstEnded = waitpid(first, &firstStatus, WNOHANG) == first;
+    if (!firstEnded) {
+        kill(first, SIGKILL);
+        waitpid(first, &firstStatus, 0);
+    }
+    unsetenv("SDL_VIDEODRIVER");
+    if (firstEnded)
+        GTEST_SKIP() << "no window even with the dummy video driver";
+    EXPECT_EQ(second.status, 255) << second.output;
 }
 
 }  // namespace
