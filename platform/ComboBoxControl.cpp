@@ -13,68 +13,6 @@ namespace {
 constexpr int32_t ARROW_WIDTH = 7;
 }
 
-// ---- items -------------------------------------------------------------------
-
-int ComboBoxControl::AddString(std::u16string_view text) {
-    const int index = m_items.Add(text, IsSorted());
-    Invalidate();
-    return index;
-}
-
-int ComboBoxControl::InsertString(int index, std::u16string_view text) {
-    const int at = m_items.Insert(index, text);
-    Invalidate();
-    return at < 0 ? int(CB_ERR) : at;
-}
-
-int ComboBoxControl::DeleteString(int index) {
-    if (!m_items.Delete(index))
-        return int(CB_ERR);
-    Invalidate();
-    return GetCount();
-}
-
-void ComboBoxControl::ResetContent() {
-    m_items.Clear();
-    Invalidate();
-}
-
-int ComboBoxControl::SetCurSel(int index) {
-    const bool selected = m_items.Select(index);
-    Invalidate();
-    return selected ? index : int(CB_ERR);
-}
-
-int ComboBoxControl::GetLBTextLen(int index) const {
-    return m_items.IsValid(index) ? int(m_items.Text(index).size()) : int(CB_ERR);
-}
-
-LPARAM ComboBoxControl::GetItemData(int index) const {
-    return m_items.IsValid(index) ? m_items.Data(index) : CB_ERR;
-}
-
-int ComboBoxControl::SetItemData(int index, LPARAM data) {
-    return m_items.SetData(index, data) ? 0 : int(CB_ERR);
-}
-
-int ComboBoxControl::FindStringExact(int startAfter, std::u16string_view text) const {
-    const int found = m_items.FindExact(startAfter, text);
-    return found < 0 ? int(CB_ERR) : found;
-}
-
-void ComboBoxControl::SetRedraw(bool on) {
-    if (on == m_redraw)
-        return;
-    m_redraw = on;
-    if (on && IsAlive())
-        InvalidateRect(this, nullptr, true);
-}
-
-void ComboBoxControl::Invalidate() {
-    if (m_redraw && IsAlive())
-        InvalidateRect(this, nullptr, false);
-}
-
 // ---- the dropped list --------------------------------------------------------------
 
 Rect ComboBoxControl::GetDroppedControlRect() const {
@@ -151,7 +89,7 @@ void ComboBoxControl::Paint() {
     DeviceContext* dc = BeginPaint(this, ps);
     if (!dc)
         return;
-    if (m_redraw) {
+    if (IsRedrawOn()) {
         const Rect client = GetClientRect();
         DrawFrame(*dc, client, GetSysColor(COLOR_WINDOWFRAME));
         const Rect button = ButtonRect();

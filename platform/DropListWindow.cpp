@@ -150,16 +150,7 @@ void DropListWindow::OnStylusUp(Point p) {
 }
 
 void DropListWindow::OnScroll(uint16_t code, int thumbPos) {
-    const int page = VisibleRows();
-    switch (code) {
-    case SB_LINEUP: SetTop(m_top - 1); break;
-    case SB_LINEDOWN: SetTop(m_top + 1); break;
-    case SB_PAGEUP: SetTop(m_top - page); break;
-    case SB_PAGEDOWN: SetTop(m_top + page); break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: SetTop(thumbPos); break;
-    default: break;
-    }
+    SetTop(TopForScroll(code, thumbPos, m_top, VisibleRows(), std::max(0, m_items.Count() - VisibleRows())));
 }
 
 // ---- painting and messages -------------------------------------------------------

@@ -8,70 +8,6 @@
 #include "platform/WindowClass.h"
 #include "platform/WindowManager.h"
 
-// ---- items -------------------------------------------------------------------
-
-int ListBoxControl::AddString(std::u16string_view text) {
-    const int index = m_items.Add(text, IsSorted());
-    Changed();
-    return index;
-}
-
-int ListBoxControl::InsertString(int index, std::u16string_view text) {
-    const int at = m_items.Insert(index, text);
-    if (at < 0)
-        return int(LB_ERR);
-    Changed();
-    return at;
-}
-
-int ListBoxControl::DeleteString(int index) {
-    if (!m_items.Delete(index))
-        return int(LB_ERR);
-    Changed();
-    return GetCount();
-}
-
-void ListBoxControl::ResetContent() {
-    m_items.Clear();
-    m_top = 0;
-    Changed();
-}
-
-int ListBoxControl::SetCurSel(int index) {
-    const bool selected = m_items.Select(index);
-    if (selected)
-        EnsureVisible(index);
-    Invalidate();
-    return selected ? index : int(LB_ERR);
-}
-
-int ListBoxControl::GetTextLen(int index) const {
-    return m_items.IsValid(index) ? int(m_items.Text(index).size()) : int(LB_ERR);
-}
-
-LPARAM ListBoxControl::GetItemData(int index) const {
-    return m_items.IsValid(index) ? m_items.Data(index) : LB_ERR;
-}
-
-int ListBoxControl::SetItemData(int index, LPARAM data) {
-    return m_items.SetData(index, data) ? 0 : int(LB_ERR);
-}
-
-int ListBoxControl::FindStringExact(int startAfter, std::u16string_view text) const {
-    const int found = m_items.FindExact(startAfter, text);
-    return found < 0 ? int(LB_ERR) : found;
-}
-
-void ListBoxControl::SetRedraw(bool on) {
-    if (on == m_redraw)
-        return;
-    m_redraw = on;
-    if (!on || !IsAlive())
-        return;
-    UpdateScrollBar();
-    InvalidateRect(this, nullptr, true);
-}
-
 // ---- geometry ----------------------------------------------------------------
 
 Rect ListBoxControl::InnerRect() const {
@@ -107,7 +43,7 @@ void ListBoxControl::SetTop(int top) {
     if (top == m_top)
         return;
     m_top = top;
-    if (m_redraw)
+    if (IsRedrawOn())
         m_scrollBar.SetScrollPos(m_top);
     Invalidate();
 }
@@ -122,7 +58,7 @@ void ListBoxControl::EnsureVisible(int index) {
 // Shows the bar when the rows overflow and brings its range up to date.
 // Skipped while redrawing is off; turning it on catches up.
 void ListBoxControl::UpdateScrollBar() {
-    if (!m_redraw || !m_scrollBar.IsAlive())
+    if (!IsRedrawOn() || !m_scrollBar.IsAlive())
         return;
     const bool needed = GetCount() > VisibleRows();
     const Rect inner = InnerRect();
@@ -141,13 +77,8 @@ void ListBoxControl::UpdateScrollBar() {
     }
 }
 
-void ListBoxControl::Invalidate() {
-    if (m_redraw && IsAlive())
-        InvalidateRect(this, nullptr, false);
-}
-
 // After items came or went: the top row stays in range.
-void ListBoxControl::Changed() {
+void ListBoxControl::OnItemsChanged() {
     m_top = std::clamp(m_top, 0, MaxTop());
     UpdateScrollBar();
     Invalidate();
@@ -221,18 +152,7 @@ void ListBoxControl::OnStylusUp() {
 }
 
 void ListBoxControl::OnScroll(uint16_t code, int thumbPos) {
-    const int page = VisibleRows();
-    switch (code) {
-    case SB_LINEUP: SetTop(m_top - 1); break;
-    case SB_LINEDOWN: SetTop(m_top + 1); break;
-    case SB_PAGEUP: SetTop(m_top - page); break;
-    case SB_PAGEDOWN: SetTop(m_top + page); break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: SetTop(thumbPos); break;
-    case SB_TOP: SetTop(0); break;
-    case SB_BOTTOM: SetTop(MaxTop()); break;
-    default: break;
-    }
+    SetTop(TopForScroll(code, thumbPos, m_top, VisibleRows(), MaxTop()));
 }
 
 // ---- painting ------------------------------------------------------------------
@@ -243,7 +163,7 @@ void ListBoxControl::Paint() {
     if (!dc)
         return;
     // With redrawing off the area is only validated; turning it on repaints all.
-    if (m_redraw) {
+    if (IsRedrawOn()) {
         if (GetStyle() & WS_BORDER)
             DrawFrame(*dc, GetClientRect(), GetSysColor(COLOR_WINDOWFRAME));
         const Rect rows = RowsRect();
@@ -292,9 +212,9 @@ LRESULT ListBoxControl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         // The bar's own position and range are set by UpdateScrollBar.
         if (!m_scrollBar.Create(this, {}, 0, u"", WS_CHILD | SBS_VERT))
             return -1;
-        Changed();
+        OnItemsChanged();
         return 0;
-    case WM_SIZE: Changed(); return 0;
+    case WM_SIZE: OnItemsChanged(); return 0;
     case WM_PAINT: Paint(); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_SETREDRAW: SetRedraw(wParam != 0); return 0;

@@ -3,9 +3,8 @@
 #include <string_view>
 
 #include "platform/ControlMessages.h"
-#include "platform/ListItems.h"
 #include "platform/ScrollBarControl.h"
-#include "platform/Window.h"
+#include "platform/TextListControl.h"
 
 // A list box: rows of text with one selected row, sorted with LBS_SORT, a
 // frame with WS_BORDER and a vertical scroll bar of its own when the rows
@@ -15,36 +14,20 @@
 // LBS_NOTIFY; changes made through the messages notify nothing. While
 // redrawing is off (WM_SETREDRAW 0) nothing is painted; turning it on
 // repaints the whole box.
-class ListBoxControl : public Window {
+class ListBoxControl : public TextListControl {
 public:
-    int AddString(std::u16string_view text);
-    // -1 appends; LB_ERR for an index past the end.
-    int InsertString(int index, std::u16string_view text);
-    // The count left, or LB_ERR.
-    int DeleteString(int index);
-    void ResetContent();
-    int GetCount() const { return m_items.Count(); }
-    int GetCurSel() const { return m_items.Selection(); }
-    // Selects and scrolls it into view; -1 clears. The index, or LB_ERR
-    // when nothing is selected afterwards.
-    int SetCurSel(int index);
-    // Empty for a bad index.
-    std::u16string GetText(int index) const { return std::u16string(m_items.Text(index)); }
-    int GetTextLen(int index) const;
-    // LB_ERR for a bad index.
-    LPARAM GetItemData(int index) const;
-    int SetItemData(int index, LPARAM data);
-    int FindStringExact(int startAfter, std::u16string_view text) const;
+    ListBoxControl() : TextListControl(LBS_SORT) {}
+
+    // The framework's names for the item calls.
+    std::u16string GetText(int index) const { return GetItemText(index); }
+    int GetTextLen(int index) const { return GetItemTextLen(index); }
     int GetTopIndex() const { return m_top; }
-    void SetRedraw(bool on);
-    bool IsRedrawOn() const { return m_redraw; }
     // The bar shown when the rows overflow.
     const ScrollBarControl& ScrollBar() const { return m_scrollBar; }
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    bool IsSorted() const { return (GetStyle() & LBS_SORT) != 0; }
     Rect InnerRect() const;  // inside the frame
     Rect RowsRect() const;  // the inner rect less the scroll bar when shown
     int VisibleRows() const;
@@ -53,8 +36,9 @@ private:
     void SetTop(int top);
     void EnsureVisible(int index);
     void UpdateScrollBar();
-    void Invalidate();
-    void Changed();
+    void OnItemsChanged() override;
+    void OnSelectionSet(int index) override { EnsureVisible(index); }
+    void OnRedrawOn() override { UpdateScrollBar(); }
     bool SelectByUser(int index);
     void Notify(uint16_t code);
 
@@ -66,10 +50,8 @@ private:
     void OnScroll(uint16_t code, int thumbPos);
     LRESULT OnListMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-    ListItems m_items;
     ScrollBarControl m_scrollBar;
     int m_top = 0;
-    bool m_redraw = true;
     bool m_tracking = false;
     int m_selectionAtPress = -1;
 };

@@ -1,6 +1,7 @@
 #include "platform/ListRows.h"
 
 #include "platform/Colour.h"
+#include "platform/ControlMessages.h"
 #include "platform/DeviceContext.h"
 #include "platform/DrawText.h"
 #include "platform/SystemFont.h"
@@ -57,5 +58,19 @@ void DrawArrowTriangle(DeviceContext& dc, const Rect& box, ArrowDirection direct
             ? Rect{box.left + from, box.top + at, box.left + to, box.top + at + 1}
             : Rect{box.left + at, box.top + from, box.left + at + 1, box.top + to};
         dc.FillSolidRect(line, colour);
+    }
+}
+
+int TopForScroll(uint16_t code, int thumbPos, int top, int page, int maxTop) {
+    switch (code) {
+    case SB_LINEUP: return top - 1;
+    case SB_LINEDOWN: return top + 1;
+    case SB_PAGEUP: return top - page;
+    case SB_PAGEDOWN: return top + page;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: return thumbPos;
+    case SB_TOP: return 0;
+    case SB_BOTTOM: return maxTop;
+    default: return top;
     }
 }

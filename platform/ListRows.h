@@ -25,3 +25,8 @@ enum class ArrowDirection { Up, Down, Left, Right };
 // a one-pixel point), centred in `box`.
 void DrawArrowTriangle(DeviceContext& dc, const Rect& box, ArrowDirection direction, int32_t width,
                        COLORREF colour);
+
+// The top row a vertical scroll code asks for, from the current top, the
+// rows on a page and the last possible top (SB_TOP and SB_BOTTOM go to the
+// ends); `top` itself for a code that moves nothing.
+int TopForScroll(uint16_t code, int thumbPos, int top, int page, int maxTop);
