@@ -139,9 +139,6 @@ LRESULT ButtonControl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         RepaintControl(*this);
         return 0;
-    case WM_PAINT:
-        Paint();
-        return 0;
     default:
         return DefWindowProc(message, wParam, lParam);
     }
@@ -187,23 +184,18 @@ LRESULT ButtonControl::OnKey(UINT message, WPARAM key) {
     return 0;
 }
 
-void ButtonControl::Paint() {
-    PAINTSTRUCT ps;
-    DeviceContext* dc = BeginPaint(this, ps);
-    if (!dc)
-        return;
+void ButtonControl::OnPaint(DeviceContext& dc, const Rect&) {
     const Font* font = ControlFont(m_font);
     if (Kind() == BS_OWNERDRAW)
-        PaintOwnerDraw(*dc);
+        PaintOwnerDraw(dc);
     else if (!font)
-        dc->FillSolidRect(GetClientRect(), GetSysColor(COLOR_WINDOW));
+        dc.FillSolidRect(GetClientRect(), GetSysColor(COLOR_WINDOW));
     else if (IsCheckBox())
-        PaintCheckBox(*dc, *font);
+        PaintCheckBox(dc, *font);
     else if (Kind() == BS_GROUPBOX)
-        PaintGroupBox(*dc, *font);
+        PaintGroupBox(dc, *font);
     else
-        PaintPushButton(*dc, *font);
-    EndPaint(this, ps);
+        PaintPushButton(dc, *font);
 }
 
 void ButtonControl::PaintPushButton(DeviceContext& dc, const Font& font) {

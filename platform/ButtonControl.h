@@ -37,7 +37,7 @@ private:
     void SetPressed(bool pressed);
     void OnStylus(UINT message, LPARAM lParam);
     LRESULT OnKey(UINT message, WPARAM key);
-    void Paint();
+    void OnPaint(DeviceContext& dc, const Rect& paint) override;
     void PaintPushButton(DeviceContext& dc, const Font& font);
     void PaintCheckBox(DeviceContext& dc, const Font& font);
     void PaintGroupBox(DeviceContext& dc, const Font& font);

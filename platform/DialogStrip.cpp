@@ -75,25 +75,17 @@ LRESULT DialogStrip::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         m_tracking = false;
         SetPressed(false);
         return 0;
-    case WM_PAINT:
-        Paint();
-        return 0;
     default:
         return DefWindowProc(message, wParam, lParam);
     }
 }
 
-void DialogStrip::Paint() {
-    PAINTSTRUCT ps;
-    DeviceContext* dc = BeginPaint(this, ps);
-    if (!dc)
-        return;
-    dc->SetBkMode(TRANSPARENT);
+void DialogStrip::OnPaint(DeviceContext& dc, const Rect&) {
+    dc.SetBkMode(TRANSPARENT);
     if (m_kind == Kind::Title)
-        PaintTitle(*dc);
+        PaintTitle(dc);
     else
-        PaintCommand(*dc);
-    EndPaint(this, ps);
+        PaintCommand(dc);
 }
 
 void DialogStrip::PaintTitle(DeviceContext& dc) {

@@ -23,7 +23,7 @@ public:
 
 private:
     void SetPressed(bool pressed);
-    void Paint();
+    void OnPaint(DeviceContext& dc, const Rect& paint) override;
     void PaintTitle(DeviceContext& dc);
     void PaintCommand(DeviceContext& dc);
 

@@ -348,9 +348,6 @@ LRESULT EditControl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case EM_SETPASSWORDCHAR:
         SetPasswordChar(char16_t(wParam));
         return 0;
-    case WM_PAINT:
-        Paint();
-        return 0;
     default:
         return DefWindowProc(message, wParam, lParam);
     }
@@ -358,19 +355,15 @@ LRESULT EditControl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 // ---- painting --------------------------------------------------------------
 
-void EditControl::Paint() {
-    PAINTSTRUCT ps;
-    DeviceContext* dc = BeginPaint(this, ps);
-    if (!dc)
-        return;
+void EditControl::OnPaint(DeviceContext& dc, const Rect&) {
     const Rect client = GetClientRect();
     const bool enabled = IsWindowEnabled();
-    dc->FillSolidRect(client, GetSysColor(enabled ? COLOR_WINDOW : COLOR_BTNFACE));
+    dc.FillSolidRect(client, GetSysColor(enabled ? COLOR_WINDOW : COLOR_BTNFACE));
     const COLORREF frame = GetSysColor(enabled ? COLOR_WINDOWFRAME : COLOR_BTNSHADOW);
-    dc->FillSolidRect({0, 0, client.right, 1}, frame);
-    dc->FillSolidRect({0, client.bottom - 1, client.right, client.bottom}, frame);
-    dc->FillSolidRect({0, 0, 1, client.bottom}, frame);
-    dc->FillSolidRect({client.right - 1, 0, client.right, client.bottom}, frame);
+    dc.FillSolidRect({0, 0, client.right, 1}, frame);
+    dc.FillSolidRect({0, client.bottom - 1, client.right, client.bottom}, frame);
+    dc.FillSolidRect({0, 0, 1, client.bottom}, frame);
+    dc.FillSolidRect({client.right - 1, 0, client.right, client.bottom}, frame);
     const Font* font = ControlFont(m_font);
     const Rect area = TextArea();
     const Rect clip{area.left - 1, 1, area.right + 1, client.bottom - 1};
@@ -378,14 +371,13 @@ void EditControl::Paint() {
         const std::u16string shown = DisplayText();
         const size_t last = std::min(m_layout.LineCount(), m_topLine + GetVisibleLineCount() + 1);
         for (size_t line = IsMultiLine() ? m_topLine : 0; line < last; ++line)
-            PaintLine(*dc, *font, shown, line, clip);
+            PaintLine(dc, *font, shown, line, clip);
     }
     if (m_focused) {
         const Point caret = GetCaretPosition();
         const Rect bar = Rect{caret.x, caret.y, caret.x + 1, caret.y + LineHeight()}.Intersect(clip);
-        dc->FillSolidRect(bar, GetSysColor(COLOR_WINDOWTEXT));
+        dc.FillSolidRect(bar, GetSysColor(COLOR_WINDOWTEXT));
     }
-    EndPaint(this, ps);
 }
 
 void EditControl::PaintLine(DeviceContext& dc, const Font& font, const std::u16string& shown,

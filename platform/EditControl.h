@@ -70,7 +70,7 @@ private:
     void MoveCaret(size_t index, bool extend);
     size_t VerticalMove(int lines) const;
     void OnStylus(UINT message, LPARAM lParam);
-    void Paint();
+    void OnPaint(DeviceContext& dc, const Rect& paint) override;
     void PaintLine(DeviceContext& dc, const Font& font, const std::u16string& shown, size_t line,
                    const Rect& clip);
 

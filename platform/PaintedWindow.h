@@ -11,4 +11,5 @@ public:
 
 protected:
     virtual void Paint(DeviceContext& dc) = 0;
+    void OnPaint(DeviceContext& dc, const Rect&) final { Paint(dc); }
 };

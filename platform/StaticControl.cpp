@@ -40,36 +40,28 @@ LRESULT StaticControl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_GETDLGCODE:
         return DLGC_STATIC;
-    case WM_PAINT:
-        Paint();
-        return 0;
     default:
         return DefWindowProc(message, wParam, lParam);
     }
 }
 
-void StaticControl::Paint() {
-    PAINTSTRUCT ps;
-    DeviceContext* dc = BeginPaint(this, ps);
-    if (!dc)
-        return;
-    dc->FillSolidRect(GetClientRect(), GetSysColor(COLOR_WINDOW));
+void StaticControl::OnPaint(DeviceContext& dc, const Rect&) {
+    dc.FillSolidRect(GetClientRect(), GetSysColor(COLOR_WINDOW));
     if ((GetStyle() & 0xF) == SS_ICON) {
         if (m_icon) {
             DeviceContext memory;
             memory.SelectObject(m_icon.get());
-            dc->BitBlt(0, 0, m_icon->Width(), m_icon->Height(), &memory, 0, 0, SRCCOPY);
+            dc.BitBlt(0, 0, m_icon->Width(), m_icon->Height(), &memory, 0, 0, SRCCOPY);
         }
     } else if (const Font* font = ControlFont(m_font)) {
-        dc->SetBkMode(TRANSPARENT);
-        dc->SetTextColor(GetSysColor(IsWindowEnabled() ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+        dc.SetBkMode(TRANSPARENT);
+        dc.SetTextColor(GetSysColor(IsWindowEnabled() ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
         Rect rect = GetClientRect();
         uint32_t format = AlignmentFormat(GetStyle()) | DT_WORDBREAK;
         if (GetStyle() & SS_NOPREFIX)
             format |= DT_NOPREFIX;
-        DrawText(*dc, *font, GetWindowText(), rect, format);
+        DrawText(dc, *font, GetWindowText(), rect, format);
     }
-    EndPaint(this, ps);
 }
 
 void RegisterStaticClass() {

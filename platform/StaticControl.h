@@ -19,7 +19,7 @@ public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void Paint();
+    void OnPaint(DeviceContext& dc, const Rect& paint) override;
 
     std::unique_ptr<Bitmap> m_icon;
     const Font* m_font = nullptr;

@@ -162,9 +162,6 @@ LRESULT ToolBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
         Layout();
         break;
-    case WM_PAINT:
-        Paint();
-        return 0;
     case WM_ERASEBKGND:
         return 1;
     case WM_LBUTTONDOWN:
@@ -190,13 +187,9 @@ LRESULT ToolBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProc(message, wParam, lParam);
 }
 
-void ToolBar::Paint() {
-    PAINTSTRUCT ps;
-    DeviceContext* dc = BeginPaint(this, ps);
-    if (!dc) return;
-    dc->FillSolidRect(GetClientRect(), TOOLBAR_FACE);
-    for (const Button& b : m_buttons) PaintButton(*dc, b);
-    EndPaint(this, ps);
+void ToolBar::OnPaint(DeviceContext& dc, const Rect&) {
+    dc.FillSolidRect(GetClientRect(), TOOLBAR_FACE);
+    for (const Button& b : m_buttons) PaintButton(dc, b);
 }
 
 void ToolBar::PaintButton(DeviceContext& dc, const Button& b) const {

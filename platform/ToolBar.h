@@ -83,7 +83,7 @@ private:
     Button* Find(UINT command);
     const Button* Find(UINT command) const;
     void Repaint(const Button& button);
-    void Paint();
+    void OnPaint(DeviceContext& dc, const Rect& paint) override;
     void PaintButton(DeviceContext& dc, const Button& button) const;
     void OnDown(Point client);
     void OnMove(Point client);

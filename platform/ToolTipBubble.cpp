@@ -31,9 +31,6 @@ bool ToolTipBubble::Show(std::u16string_view text, int32_t left, int32_t bottom)
 
 LRESULT ToolTipBubble::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_PAINT:
-        Paint();
-        return 0;
     case WM_ERASEBKGND:
         return 1;
     case WM_SETTEXT: {
@@ -46,19 +43,15 @@ LRESULT ToolTipBubble::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void ToolTipBubble::Paint() {
-    PAINTSTRUCT ps;
-    DeviceContext* dc = BeginPaint(this, ps);
-    if (!dc) return;
+void ToolTipBubble::OnPaint(DeviceContext& dc, const Rect&) {
     const Rect client = GetClientRect();
-    dc->FillSolidRect(client, TOOLTIP_FRAME);
-    dc->FillSolidRect({1, 1, client.right - 1, client.bottom - 1}, TOOLTIP_BACKGROUND);
+    dc.FillSolidRect(client, TOOLTIP_FRAME);
+    dc.FillSolidRect({1, 1, client.right - 1, client.bottom - 1}, TOOLTIP_BACKGROUND);
     if (const Font* font = GetUiFont(UiFont::Normal)) {
-        dc->SetBkMode(TRANSPARENT);
-        dc->SetTextColor(RGB(0, 0, 0));
+        dc.SetBkMode(TRANSPARENT);
+        dc.SetTextColor(RGB(0, 0, 0));
         Rect text{1 + PADDING_X, 1, client.right - 1 - PADDING_X, client.bottom - 1};
-        DrawText(*dc, *font, GetWindowText(), text,
+        DrawText(dc, *font, GetWindowText(), text,
                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     }
-    EndPaint(this, ps);
 }

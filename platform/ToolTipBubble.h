@@ -16,7 +16,7 @@ public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void Paint();
+    void OnPaint(DeviceContext& dc, const Rect& paint) override;
 };
 
 constexpr COLORREF TOOLTIP_BACKGROUND = RGB(255, 255, 225);

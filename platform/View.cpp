@@ -6,14 +6,6 @@ void View::OnInitialUpdate() { InvalidateRect(this, nullptr, true); }
 
 LRESULT View::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        if (DeviceContext* dc = BeginPaint(this, ps)) {
-            OnDraw(*dc, ps.rcPaint);
-            EndPaint(this, ps);
-        }
-        return 0;
-    }
     case WM_COMMAND:
         if (lParam && HIWORD(wParam) != 0) {
             OnControlNotify(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));

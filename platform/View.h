@@ -23,6 +23,7 @@ protected:
     virtual void OnControlNotify(int id, int code, HWND control) { (void)id; (void)code; (void)control; }
     // Paints the invalid part; the default paints nothing.
     virtual void OnDraw(DeviceContext& dc, const Rect& paint) { (void)dc; (void)paint; }
+    void OnPaint(DeviceContext& dc, const Rect& paint) final { OnDraw(dc, paint); }
 
 private:
     Document* m_document = nullptr;

@@ -178,7 +178,8 @@ LRESULT Window::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (!m_manager)
             return 0;
         PAINTSTRUCT ps;
-        m_manager->BeginPaint(this, ps);
+        if (DeviceContext* dc = m_manager->BeginPaint(this, ps))
+            OnPaint(*dc, ps.rcPaint);
         m_manager->EndPaint(this, ps);
         return 0;
     }

@@ -9,6 +9,7 @@
 #include "platform/Region.h"
 #include "platform/WindowMessages.h"
 
+class DeviceContext;
 class WindowManager;
 
 // A window of the handheld screen: a rectangle in its parent's client area
@@ -79,7 +80,10 @@ public:
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
 protected:
-    // Erases with the background colour, paints nothing, closes on WM_CLOSE,
+    // Draws the invalid part of the window (`paint`, client coordinates)
+    // for the default WM_PAINT, after any erase; the default draws nothing.
+    virtual void OnPaint(DeviceContext& dc, const Rect& paint) { (void)dc; (void)paint; }
+    // Erases with the background colour, paints through OnPaint, closes on WM_CLOSE,
     // keeps the text of WM_SETTEXT and answers WM_GETTEXT (wParam: buffer
     // size in UTF-16 units, lParam: char16_t*; the copy is cut and
     // terminated) and WM_GETTEXTLENGTH.
