@@ -4,10 +4,10 @@
 
 #include "app/Icons.h"
 #include "app/KestrelviewApp.h"
-#include "platform/ControlMessages.h"
-#include "platform/DeviceContext.h"
-#include "platform/Dialog.h"
-#include "platform/ImageStrip.h"
+#include "platform/controls/ControlMessages.h"
+#include "platform/gdi/DeviceContext.h"
+#include "platform/shell/Dialog.h"
+#include "platform/gdi/ImageStrip.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/WindowMessages.h"
+#include "platform/window/WindowMessages.h"
 
 // The About box: the program's icon and "Kestrelview Version <version>".
 // Returns the dialog's result.

@@ -2,9 +2,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/Bitmap.h"
-#include "platform/Colour.h"
-#include "platform/ToolBar.h"
+#include "platform/gdi/Bitmap.h"
+#include "platform/gdi/Colour.h"
+#include "platform/controls/ToolBar.h"
 
 // The program's own pictures, drawn from pixel tables at start-up: the
 // tool bar's mode and slide show buttons and the program icon. Pixels of

@@ -3,12 +3,12 @@
 #include "app/AboutBox.h"
 #include "app/KestrelviewDoc.h"
 #include "app/MainFrame.h"
-#include "app/Preferences.h"
-#include "app/Strings.h"
+#include "handheld/Preferences.h"
+#include "handheld/Strings.h"
 #include "browser/KestrelviewHHView.h"
-#include "platform/DocTemplate.h"
-#include "platform/StandardControls.h"
-#include "platform/WindowManager.h"
+#include "platform/framework/DocTemplate.h"
+#include "platform/controls/StandardControls.h"
+#include "platform/window/WindowManager.h"
 #include "viewer/SinglePhotoView.h"
 
 CKestrelviewApp::CKestrelviewApp() { OnCommand(ID_APP_ABOUT, [this] { ShowAbout(); }); }

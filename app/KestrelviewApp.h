@@ -2,7 +2,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/Application.h"
+#include "platform/framework/Application.h"
 
 class DisplayBackend;
 

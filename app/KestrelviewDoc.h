@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/Document.h"
+#include "platform/framework/Document.h"
 
 // The program's document. The photos live in the browser view's
 // catalogue; the document only carries commands along their route and

@@ -2,11 +2,11 @@
 
 #include "app/KestrelviewApp.h"
 #include "app/MainFrame.h"
-#include "platform/DisplayBackend.h"
-#include "platform/Shell.h"
-#include "platform/SingleInstance.h"
-#include "platform/WinError.h"
-#include "platform/WindowManager.h"
+#include "platform/window/DisplayBackend.h"
+#include "platform/shell/Shell.h"
+#include "platform/framework/SingleInstance.h"
+#include "platform/base/WinError.h"
+#include "platform/window/WindowManager.h"
 
 namespace {
 

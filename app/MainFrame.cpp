@@ -2,16 +2,16 @@
 
 #include "app/Icons.h"
 #include "app/MainMenu.h"
-#include "app/RegisteredMessages.h"
-#include "app/Strings.h"
-#include "platform/Application.h"
-#include "platform/Menu.h"
-#include "platform/MenuBar.h"
-#include "platform/Shell.h"
-#include "platform/TaskBar.h"
-#include "platform/ToolBar.h"
-#include "platform/View.h"
-#include "platform/WindowManager.h"
+#include "handheld/RegisteredMessages.h"
+#include "handheld/Strings.h"
+#include "platform/framework/Application.h"
+#include "platform/shell/Menu.h"
+#include "platform/shell/MenuBar.h"
+#include "platform/shell/Shell.h"
+#include "platform/shell/TaskBar.h"
+#include "platform/controls/ToolBar.h"
+#include "platform/framework/View.h"
+#include "platform/window/WindowManager.h"
 
 namespace {
 
@@ -46,6 +46,8 @@ CMainFrame* GetMainFrame() {
 CMainFrame::CMainFrame() = default;
 
 CMainFrame::~CMainFrame() {
+    if (GetFullScreenSwitch() == this)
+        SetFullScreenSwitch(nullptr);
     m_menuBar.reset();
 }
 
@@ -63,6 +65,7 @@ static const std::vector<Accelerator>& MainAccelerators() {
 }
 
 int CMainFrame::OnCreate() {
+    SetFullScreenSwitch(this);
     SetAccelerators(MainAccelerators());
     for (int i = 0; i < TOOLTIP_COUNT; ++i) {
         std::u16string text = LoadString(TOOLTIP_IDS[i]);
@@ -170,28 +173,11 @@ void CMainFrame::OnClose() {
 }
 
 LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY && GetFullScreenSwitch() == this)
+        SetFullScreenSwitch(nullptr);
     if (message == WM_COPYDATA) {
         OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
         return 1;
     }
     return FrameWindow::WindowProc(message, wParam, lParam);
-}
-
-CFullScreenScope::CFullScreenScope(CMainFrame* frame, bool state) : m_frame(frame), m_state(state) {
-    if (m_frame)
-        m_changed = m_frame->SetFullScreen(m_state, false) == 1;
-}
-
-CFullScreenScope::CFullScreenScope(bool state) : CFullScreenScope(GetMainFrame(), state) {}
-
-CFullScreenScope::~CFullScreenScope() {
-    WindowManager* manager = WindowManager::Current();
-    if (m_changed && !m_keep && m_frame && manager && manager->IsWindow(m_frame))
-        m_frame->SetFullScreen(!m_state, false);
-}
-
-void CFullScreenScope::Keep() {
-    m_keep = true;
-    if (m_frame)
-        m_frame->SetFullScreen(m_state, false);
 }

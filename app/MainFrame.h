@@ -4,7 +4,8 @@
 #include <string>
 
 #include "browser/KestrelviewHHView.h"
-#include "platform/FrameWindow.h"
+#include "handheld/FullScreen.h"
+#include "platform/framework/FrameWindow.h"
 
 class MenuBar;
 class ToolBar;
@@ -12,7 +13,7 @@ class ToolBar;
 // The program's frame: the area between the task bar and the menu bar,
 // with the "Tools" menu and the mode tool bar below it, switched to cover
 // the whole screen while one photo is shown.
-class CMainFrame : public FrameWindow, public ModeButtonHost {
+class CMainFrame : public FrameWindow, public ModeButtonHost, public CFullScreenSwitch {
 public:
     static constexpr Rect NORMAL_RECT{0, 26, 240, 294};
     static constexpr int TOOLTIP_COUNT = 8;
@@ -23,8 +24,8 @@ public:
     bool LoadFrame(UINT resourceId) override;
 
     // Returns 1 when the window changed, 0 when it already was as asked.
-    int SetFullScreen(bool on, bool force);
-    bool IsFullScreen() const;
+    int SetFullScreen(bool on, bool force) override;
+    bool IsFullScreen() const override;
     // Shows `command` as the one pressed mode button.
     void PressModeButton(UINT command) override;
     UINT PressedModeButton() const { return m_pressedButton; }
@@ -51,27 +52,6 @@ private:
     // Entry 0 stays empty; 1..8 are the bar's tooltips in order.
     std::array<std::u16string, TOOLTIP_COUNT + 1> m_toolTips;
     UINT m_pressedButton = UINT(-1);
-};
-
-// Full screen for the lifetime of the object: entering it changes the
-// screen only when it was not so already, and leaving undoes only what
-// entering did, unless Keep() made the state stay.
-class CFullScreenScope {
-public:
-    CFullScreenScope(CMainFrame* frame, bool state);
-    explicit CFullScreenScope(bool state);
-    ~CFullScreenScope();
-    CFullScreenScope(const CFullScreenScope&) = delete;
-    CFullScreenScope& operator=(const CFullScreenScope&) = delete;
-
-    void Keep();
-    bool Changed() const { return m_changed; }
-
-private:
-    CMainFrame* m_frame;
-    bool m_state;
-    bool m_changed = false;
-    bool m_keep = false;
 };
 
 // The main window of the running program as a CMainFrame, or nullptr.

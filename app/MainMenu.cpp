@@ -1,8 +1,8 @@
 #include "app/MainMenu.h"
 
-#include "app/Strings.h"
-#include "platform/CommandTarget.h"
-#include "platform/Menu.h"
+#include "handheld/Strings.h"
+#include "platform/framework/CommandTarget.h"
+#include "platform/shell/Menu.h"
 
 std::unique_ptr<Menu> LoadMainMenu() {
     auto tools = std::make_unique<Menu>();

@@ -13,11 +13,11 @@
 #include <unistd.h>
 
 #include "app/KestrelviewEntry.h"
-#include "platform/DeviceFolder.h"
-#include "platform/HeadlessBackend.h"
-#include "platform/InputScript.h"
-#include "platform/SdlBackend.h"
-#include "platform/Text.h"
+#include "platform/base/DeviceFolder.h"
+#include "platform/window/HeadlessBackend.h"
+#include "platform/window/InputScript.h"
+#include "platform/window/SdlBackend.h"
+#include "platform/base/Text.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include "catalogue/ScreenBitmap.h"
 #include "catalogue/ThumbnailBitmap.h"
 #include "catalogue/TrailerEdits.h"
-#include "platform/DeviceFolder.h"
-#include "platform/File.h"
+#include "platform/base/DeviceFolder.h"
+#include "platform/base/File.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "catalogue/ImageItemList.h"
-#include "platform/Text.h"
+#include "platform/base/Text.h"
 
 namespace {
 

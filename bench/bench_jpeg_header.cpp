@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "imaging/JpegHeader.h"
-#include "platform/File.h"
+#include "platform/base/File.h"
 
 namespace {
 

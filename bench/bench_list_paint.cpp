@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "platform/DrawText.h"
-#include "platform/HeadlessBackend.h"
-#include "platform/ListViewControl.h"
-#include "platform/SystemFont.h"
-#include "platform/WindowManager.h"
+#include "platform/fonts/DrawText.h"
+#include "platform/window/HeadlessBackend.h"
+#include "platform/controls/ListViewControl.h"
+#include "platform/fonts/SystemFont.h"
+#include "platform/window/WindowManager.h"
 
 namespace {
 

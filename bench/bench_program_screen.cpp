@@ -7,10 +7,10 @@
 
 #include "app/KestrelviewApp.h"
 #include "app/MainFrame.h"
-#include "platform/DeviceFolder.h"
-#include "platform/HeadlessBackend.h"
-#include "platform/Shell.h"
-#include "platform/WindowManager.h"
+#include "platform/base/DeviceFolder.h"
+#include "platform/window/HeadlessBackend.h"
+#include "platform/shell/Shell.h"
+#include "platform/window/WindowManager.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "catalogue/ImageItemList.h"
 #include "catalogue/ImageScanner.h"
 #include "catalogue/TrailerEdits.h"
-#include "platform/DeviceFolder.h"
+#include "platform/base/DeviceFolder.h"
 
 namespace {
 namespace stdfs = std::filesystem;

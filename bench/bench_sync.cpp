@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "desktop/KVPlatform.h"
-#include "platform/FaultInjection.h"
-#include "platform/Rapi.h"
+#include "platform/base/FaultInjection.h"
+#include "platform/rapi/Rapi.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include <benchmark/benchmark.h>
 
-#include "platform/DrawText.h"
-#include "platform/Font.h"
-#include "platform/HeadlessBackend.h"
-#include "platform/WindowManager.h"
+#include "platform/fonts/DrawText.h"
+#include "platform/fonts/Font.h"
+#include "platform/window/HeadlessBackend.h"
+#include "platform/window/WindowManager.h"
 
 namespace {
 

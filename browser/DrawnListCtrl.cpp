@@ -3,14 +3,14 @@
 #include <string>
 
 #include "catalogue/ImageItem.h"
-#include "platform/DeviceContext.h"
-#include "platform/DrawText.h"
-#include "platform/GdiObjects.h"
-#include "platform/ImageStrip.h"
-#include "platform/OsVersion.h"
-#include "platform/Text.h"
-#include "platform/Time.h"
-#include "platform/WindowManager.h"
+#include "platform/gdi/DeviceContext.h"
+#include "platform/fonts/DrawText.h"
+#include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/ImageStrip.h"
+#include "platform/base/OsVersion.h"
+#include "platform/base/Text.h"
+#include "platform/base/Time.h"
+#include "platform/window/WindowManager.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/ListViewControl.h"
+#include "platform/controls/ListViewControl.h"
 
 class CImageItem;
 class DeviceContext;

@@ -1,8 +1,8 @@
 #include "browser/FlatComboBox.h"
 
-#include "platform/DrawText.h"
-#include "platform/WindowClass.h"
-#include "platform/WindowManager.h"
+#include "platform/fonts/DrawText.h"
+#include "platform/window/WindowClass.h"
+#include "platform/window/WindowManager.h"
 
 CFlatComboBox::CFlatComboBox() : m_background(GetSysColor(COLOR_BTNFACE)) {}
 

@@ -4,9 +4,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Font.h"
-#include "platform/Menu.h"
-#include "platform/Window.h"
+#include "platform/fonts/Font.h"
+#include "platform/shell/Menu.h"
+#include "platform/window/Window.h"
 
 inline constexpr char16_t FLAT_COMBO_BOX_CLASS[] = u"FlatComboBox";
 

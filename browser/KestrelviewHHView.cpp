@@ -1,13 +1,13 @@
 #include "browser/KestrelviewHHView.h"
 
-#include "app/ViewModes.h"
+#include "handheld/ViewModes.h"
 #include "browser/FlatComboBox.h"
-#include "platform/Menu.h"
-#include "platform/WindowClass.h"
-#include "platform/DrawText.h"
-#include "platform/MessageBoxWindow.h"
-#include "platform/SystemFont.h"
-#include "platform/WindowManager.h"
+#include "platform/shell/Menu.h"
+#include "platform/window/WindowClass.h"
+#include "platform/fonts/DrawText.h"
+#include "platform/shell/MessageBoxWindow.h"
+#include "platform/fonts/SystemFont.h"
+#include "platform/window/WindowManager.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/View.h"
+#include "platform/framework/View.h"
 
 class CFlatComboBox;
 

@@ -1,6 +1,6 @@
 #include "catalogue/CatalogueTypes.h"
 
-#include "platform/Time.h"
+#include "platform/base/Time.h"
 
 namespace {
 uint16_t g_seedWord = 0;

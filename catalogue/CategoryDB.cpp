@@ -5,9 +5,9 @@
 #include <new>
 
 #include "catalogue/WholeFile.h"
-#include "platform/Text.h"
-#include "platform/Time.h"
-#include "platform/WinError.h"
+#include "platform/base/Text.h"
+#include "platform/base/Time.h"
+#include "platform/base/WinError.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "catalogue/CatalogueTypes.h"
-#include "platform/DeviceFolder.h"
+#include "platform/base/DeviceFolder.h"
 
 // The category database file, read and written whole. Numbers big-endian.
 //

@@ -1,8 +1,8 @@
 #include "catalogue/CategoryListImport.h"
 
 #include "catalogue/CategoryDB.h"
-#include "platform/DeviceFolder.h"
-#include "platform/FileSystem.h"
+#include "platform/base/DeviceFolder.h"
+#include "platform/base/FileSystem.h"
 
 namespace {
 constexpr size_t kNumberSize = 2;

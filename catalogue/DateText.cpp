@@ -6,8 +6,8 @@
 #include <ctime>
 #include <string>
 
-#include "platform/Text.h"
-#include "platform/Time.h"
+#include "platform/base/Text.h"
+#include "platform/base/Time.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "platform/DeviceFolder.h"
-#include "platform/FileSystem.h"
+#include "platform/base/DeviceFolder.h"
+#include "platform/base/FileSystem.h"
 
 namespace {
 constexpr size_t kNameOffset = 12;

@@ -6,9 +6,9 @@
 #include "catalogue/FolderList.h"
 #include "catalogue/ImageItem.h"
 #include "catalogue/ImageItemList.h"
-#include "platform/FileSystem.h"
-#include "platform/Text.h"
-#include "platform/WinError.h"
+#include "platform/base/FileSystem.h"
+#include "platform/base/Text.h"
+#include "platform/base/WinError.h"
 
 namespace {
 

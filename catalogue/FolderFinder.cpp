@@ -1,8 +1,8 @@
 #include "catalogue/FolderFinder.h"
 
 #include "catalogue/CatalogueTypes.h"
-#include "platform/FileSystem.h"
-#include "platform/WinError.h"
+#include "platform/base/FileSystem.h"
+#include "platform/base/WinError.h"
 
 namespace {
 std::u16string PatternOf(const std::u16string& folder) {

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/FileFinder.h"
+#include "platform/base/FileFinder.h"
 
 // Walks a folder depth-first: each folder's entries in the order the file
 // system returns them, a subfolder's contents right after the subfolder's

@@ -4,7 +4,7 @@
 
 #include "catalogue/CatalogueStrings.h"
 #include "catalogue/CatalogueTypes.h"
-#include "platform/Text.h"
+#include "platform/base/Text.h"
 
 void CFolderList::Add(std::u16string_view path, std::u16string_view name, bool removable) {
     if (Find(path)) return;

@@ -9,10 +9,10 @@
 #include "catalogue/ImageTrailer.h"
 #include "catalogue/TrailerEdits.h"
 #include "imaging/JpegHeader.h"
-#include "platform/File.h"
-#include "platform/Text.h"
-#include "platform/Time.h"
-#include "platform/WinError.h"
+#include "platform/base/File.h"
+#include "platform/base/Text.h"
+#include "platform/base/Time.h"
+#include "platform/base/WinError.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include "catalogue/CategoryDB.h"
 #include "catalogue/CrtRand.h"
 #include "catalogue/FileOperations.h"
-#include "platform/Text.h"
-#include "platform/WinError.h"
+#include "platform/base/Text.h"
+#include "platform/base/WinError.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include "catalogue/FolderFinder.h"
 #include "catalogue/FolderList.h"
 #include "catalogue/ImageItemList.h"
-#include "platform/FileFinder.h"
-#include "platform/FileSystem.h"
-#include "platform/ShellChangeWatcher.h"
-#include "platform/Text.h"
-#include "platform/WinError.h"
+#include "platform/base/FileFinder.h"
+#include "platform/base/FileSystem.h"
+#include "platform/base/ShellChangeWatcher.h"
+#include "platform/base/Text.h"
+#include "platform/base/WinError.h"
 
 namespace {
 constexpr std::u16string_view kCameraFolder = u"\\DCIM";

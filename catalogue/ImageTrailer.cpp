@@ -5,9 +5,9 @@
 #include <new>
 
 #include "imaging/JpegHeader.h"
-#include "platform/File.h"
-#include "platform/Time.h"
-#include "platform/WinError.h"
+#include "platform/base/File.h"
+#include "platform/base/Time.h"
+#include "platform/base/WinError.h"
 
 // The trailer appended to a JPEG file after its end-of-image marker. All
 // numbers are big-endian. A file with a trailer ends like this:

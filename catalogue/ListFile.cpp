@@ -4,7 +4,7 @@
 #include <new>
 
 #include "catalogue/WholeFile.h"
-#include "platform/WinError.h"
+#include "platform/base/WinError.h"
 
 namespace {
 // List files name a folder's images; a few megabytes cover any real one.

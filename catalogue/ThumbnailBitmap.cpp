@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "catalogue/CatalogueTypes.h"
-#include "platform/WinError.h"
+#include "platform/base/WinError.h"
 
 // Thumbnail payload (block type 1), big-endian:
 //

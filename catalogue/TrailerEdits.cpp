@@ -4,8 +4,8 @@
 
 #include "catalogue/ImageTrailer.h"
 #include "catalogue/ThumbnailBitmap.h"
-#include "platform/File.h"
-#include "platform/Text.h"
+#include "platform/base/File.h"
+#include "platform/base/Text.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "catalogue/ScreenBitmap.h"
 #include "catalogue/ThumbnailBitmap.h"
 #include "catalogue/TrailerEdits.h"
-#include "platform/WinError.h"
+#include "platform/base/WinError.h"
 
 std::unique_ptr<Bitmap> TrailerThumbnailStore::Load(File& file) {
     CImageTrailer trailer;

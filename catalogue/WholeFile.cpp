@@ -2,10 +2,10 @@
 
 #include <new>
 
-#include "platform/DeviceFolder.h"
-#include "platform/File.h"
-#include "platform/FileSystem.h"
-#include "platform/WinError.h"
+#include "platform/base/DeviceFolder.h"
+#include "platform/base/File.h"
+#include "platform/base/FileSystem.h"
+#include "platform/base/WinError.h"
 
 uint32_t ReadWholeFile(const DeviceFolder& device, std::u16string_view path,
                        std::vector<uint8_t>& data, uint64_t maxSize) {

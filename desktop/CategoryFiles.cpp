@@ -4,8 +4,8 @@
 
 #include "catalogue/CategoryDB.h"
 #include "desktop/DesktopFiles.h"
-#include "platform/Rapi.h"
-#include "platform/WinError.h"
+#include "platform/rapi/Rapi.h"
+#include "platform/base/WinError.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <atomic>
 
-#include "platform/ConnectionManager.h"
+#include "platform/rapi/ConnectionManager.h"
 
 // Follows the connection manager's reports: connected while a device is
 // active or answered. The manager may call from its own thread, so the flag

@@ -8,9 +8,9 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "platform/File.h"
-#include "platform/Time.h"
-#include "platform/WinError.h"
+#include "platform/base/File.h"
+#include "platform/base/Time.h"
+#include "platform/base/WinError.h"
 
 uint32_t ReadDesktopFile(const std::string& path, std::vector<uint8_t>& data) {
     data.clear();

@@ -5,11 +5,11 @@
 #include "catalogue/CatalogueTypes.h"
 #include "desktop/SyncReporter.h"
 #include "desktop/SyncTypes.h"
-#include "platform/FaultInjection.h"
-#include "platform/FileSystem.h"
-#include "platform/Rapi.h"
-#include "platform/Text.h"
-#include "platform/WinError.h"
+#include "platform/base/FaultInjection.h"
+#include "platform/base/FileSystem.h"
+#include "platform/rapi/Rapi.h"
+#include "platform/base/Text.h"
+#include "platform/base/WinError.h"
 
 namespace {
 

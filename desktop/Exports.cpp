@@ -7,11 +7,11 @@
 #include "desktop/KVPlatform.h"
 #include "desktop/SyncEngine.h"
 #include "desktop/SyncTypes.h"
-#include "platform/CeServices.h"
-#include "platform/ConnectionManager.h"
-#include "platform/Rapi.h"
-#include "platform/Text.h"
-#include "platform/WinError.h"
+#include "platform/rapi/CeServices.h"
+#include "platform/rapi/ConnectionManager.h"
+#include "platform/rapi/Rapi.h"
+#include "platform/base/Text.h"
+#include "platform/base/WinError.h"
 
 namespace {
 

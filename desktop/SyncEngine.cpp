@@ -5,12 +5,12 @@
 
 #include "desktop/CategoryFiles.h"
 #include "desktop/DesktopFiles.h"
-#include "platform/File.h"
-#include "platform/FileSystem.h"
-#include "platform/Rapi.h"
-#include "platform/Text.h"
-#include "platform/Time.h"
-#include "platform/WinError.h"
+#include "platform/base/File.h"
+#include "platform/base/FileSystem.h"
+#include "platform/rapi/Rapi.h"
+#include "platform/base/Text.h"
+#include "platform/base/Time.h"
+#include "platform/base/WinError.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/MessageBox.h"
+#include "platform/base/MessageBox.h"
 
 namespace {
 constexpr size_t kLineSize = 300;

@@ -3,7 +3,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/InputScript.h"
+#include "platform/window/InputScript.h"
 
 // Input scripts come from files and standard input; any bytes must parse
 // to steps or to an error with a line number.

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/RegistryHive.h"
+#include "platform/registry/RegistryHive.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view input(reinterpret_cast<const char*>(data), size);

@@ -8,7 +8,7 @@
 
 #include "catalogue/TrailerThumbnailStore.h"
 #include "imaging/ImageRenderer.h"
-#include "platform/File.h"
+#include "platform/base/File.h"
 
 namespace {
 

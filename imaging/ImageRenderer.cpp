@@ -6,7 +6,7 @@
 #include "imaging/JpegHeader.h"
 #include "imaging/JpegImageDecoder.h"
 #include "imaging/ResampleJob.h"
-#include "platform/WinError.h"
+#include "platform/base/WinError.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include "imaging/CancelCheck.h"
 #include "imaging/RenderGeometry.h"
 #include "imaging/ThumbnailStore.h"
-#include "platform/Bitmap.h"
-#include "platform/DeviceContext.h"
-#include "platform/Geometry.h"
+#include "platform/gdi/Bitmap.h"
+#include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/Geometry.h"
 
 class File;
 

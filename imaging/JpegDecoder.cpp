@@ -4,7 +4,7 @@
 
 #include "imaging/JpegExifReader.h"
 #include "imaging/JpegHeader.h"
-#include "platform/File.h"
+#include "platform/base/File.h"
 
 const uint8_t kJpegZigZag[64] = {
     0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,

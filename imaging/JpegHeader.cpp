@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "imaging/JpegDecoder.h"
-#include "platform/Time.h"
+#include "platform/base/Time.h"
 
 namespace {
 

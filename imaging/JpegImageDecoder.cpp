@@ -4,7 +4,7 @@
 
 #include "imaging/JpegBlockDecoder.h"
 #include "imaging/JpegIdct.h"
-#include "platform/WinError.h"
+#include "platform/base/WinError.h"
 
 void JpegImageDecoder::BuildColourTables() { m_colour.Build(); }
 

@@ -3,8 +3,8 @@
 #include <memory>
 #include <new>
 
-#include "platform/File.h"
-#include "platform/WinError.h"
+#include "platform/base/File.h"
+#include "platform/base/WinError.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/File.h"
+#include "platform/base/File.h"
 
 JpegSource::JpegSource(File& file) : m_file(&file) {}
 

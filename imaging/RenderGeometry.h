@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/Geometry.h"
+#include "platform/gdi/Geometry.h"
 
 // Flags of a render request.
 constexpr uint32_t RENDER_NO_ROTATE = 0x4;

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/WinError.h"
+#include "platform/base/WinError.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <memory>
 
-#include "platform/Bitmap.h"
+#include "platform/gdi/Bitmap.h"
 
 class File;
 

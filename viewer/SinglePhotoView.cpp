@@ -4,11 +4,11 @@
 
 #include "imaging/ImageRenderer.h"
 #include "imaging/RenderGeometry.h"
-#include "platform/DrawText.h"
-#include "platform/File.h"
-#include "platform/SystemFont.h"
-#include "platform/Text.h"
-#include "platform/WindowManager.h"
+#include "platform/fonts/DrawText.h"
+#include "platform/base/File.h"
+#include "platform/fonts/SystemFont.h"
+#include "platform/base/Text.h"
+#include "platform/window/WindowManager.h"
 
 int CSinglePhotoView::OpenFile(std::u16string_view path) {
     m_path = path;

@@ -2,8 +2,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/Bitmap.h"
-#include "platform/View.h"
+#include "platform/gdi/Bitmap.h"
+#include "platform/framework/View.h"
 
 // The view of a program started with a photo's path: the photo fitted to
 // the screen on white. Paging, zooming and the zoom bar come later.

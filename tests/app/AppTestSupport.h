@@ -4,8 +4,8 @@
 
 #include "app/KestrelviewApp.h"
 #include "app/MainFrame.h"
-#include "platform/Shell.h"
-#include "platform/Text.h"
+#include "platform/shell/Shell.h"
+#include "platform/base/Text.h"
 #include "tests/platform/WindowTestSupport.h"
 #include "tests/support/TestSupport.h"
 

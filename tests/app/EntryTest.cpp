@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "app/KestrelviewEntry.h"
-#include "platform/HeadlessBackend.h"
-#include "platform/SingleInstance.h"
-#include "platform/WinError.h"
+#include "platform/window/HeadlessBackend.h"
+#include "platform/framework/SingleInstance.h"
+#include "platform/base/WinError.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

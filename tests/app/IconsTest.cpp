@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <set>
 
-#include "platform/PngWriter.h"
-#include "platform/ToolBar.h"
+#include "platform/png/PngWriter.h"
+#include "platform/controls/ToolBar.h"
 #include "tests/platform/WindowTestSupport.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "platform/MenuBar.h"
-#include "platform/PngWriter.h"
-#include "platform/TaskBar.h"
+#include "platform/shell/MenuBar.h"
+#include "platform/png/PngWriter.h"
+#include "platform/shell/TaskBar.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/platform/ModalTestSupport.h"
 

@@ -9,8 +9,8 @@
 
 #include "browser/DrawnListCtrl.h"
 #include "catalogue/ImageItem.h"
-#include "platform/ImageStrip.h"
-#include "platform/PngWriter.h"
+#include "platform/gdi/ImageStrip.h"
+#include "platform/png/PngWriter.h"
 #include "tests/platform/GdiTestSupport.h"
 #include "tests/platform/WindowTestSupport.h"
 

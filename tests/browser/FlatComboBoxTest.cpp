@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "browser/FlatComboBox.h"
-#include "platform/ModalResponder.h"
-#include "platform/PngWriter.h"
-#include "platform/PopupMenuWindow.h"
-#include "platform/WindowClass.h"
+#include "platform/window/ModalResponder.h"
+#include "platform/png/PngWriter.h"
+#include "platform/shell/PopupMenuWindow.h"
+#include "platform/window/WindowClass.h"
 #include "tests/platform/ModalTestSupport.h"
 #include "tests/platform/WindowTestSupport.h"
 

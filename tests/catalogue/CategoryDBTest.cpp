@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "platform/Text.h"
+#include "platform/base/Text.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

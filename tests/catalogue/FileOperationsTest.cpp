@@ -8,8 +8,8 @@
 #include "catalogue/CatalogueStrings.h"
 #include "catalogue/FolderList.h"
 #include "catalogue/ImageItemList.h"
-#include "platform/FileSystem.h"
-#include "platform/WinError.h"
+#include "platform/base/FileSystem.h"
+#include "platform/base/WinError.h"
 #include "tests/catalogue/ImageFiles.h"
 
 using namespace image_files;

@@ -8,7 +8,7 @@
 
 #include "catalogue/CatalogueTypes.h"
 #include "catalogue/ImageItem.h"
-#include "platform/Text.h"
+#include "platform/base/Text.h"
 #include "tests/catalogue/TrailerFixtures.h"
 #include "tests/support/TestSupport.h"
 

@@ -8,10 +8,10 @@
 
 #include "catalogue/CategoryDB.h"
 #include "catalogue/TrailerEdits.h"
-#include "platform/File.h"
-#include "platform/Text.h"
-#include "platform/WinError.h"
-#include "platform/Time.h"
+#include "platform/base/File.h"
+#include "platform/base/Text.h"
+#include "platform/base/WinError.h"
+#include "platform/base/Time.h"
 #include "tests/catalogue/TrailerFixtures.h"
 #include "tests/support/TestSupport.h"
 

@@ -10,9 +10,9 @@
 #include "catalogue/FolderList.h"
 #include "catalogue/ImageItemList.h"
 #include "catalogue/ImageScanner.h"
-#include "platform/DeviceFolder.h"
-#include "platform/File.h"
-#include "platform/ShellChangeWatcher.h"
+#include "platform/base/DeviceFolder.h"
+#include "platform/base/File.h"
+#include "platform/base/ShellChangeWatcher.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include "catalogue/ScreenBitmap.h"
 #include "catalogue/ThumbnailBitmap.h"
 #include "catalogue/TrailerEdits.h"
-#include "platform/File.h"
-#include "platform/WinError.h"
+#include "platform/base/File.h"
+#include "platform/base/WinError.h"
 #include "tests/catalogue/TrailerFixtures.h"
 #include "tests/support/TestSupport.h"
 

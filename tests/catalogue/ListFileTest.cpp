@@ -5,7 +5,7 @@
 #include "catalogue/CategoryDB.h"
 #include "catalogue/CategoryListImport.h"
 #include "catalogue/FileListCache.h"
-#include "platform/DeviceFolder.h"
+#include "platform/base/DeviceFolder.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

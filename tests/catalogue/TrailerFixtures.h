@@ -6,8 +6,8 @@
 
 #include "catalogue/CatalogueTypes.h"
 #include "catalogue/ImageTrailer.h"
-#include "platform/File.h"
-#include "platform/Time.h"
+#include "platform/base/File.h"
+#include "platform/base/Time.h"
 
 namespace trailer_fixtures {
 

@@ -3,7 +3,7 @@
 #include "catalogue/ImageTrailer.h"
 #include "catalogue/TrailerThumbnailStore.h"
 #include "imaging/ImageRenderer.h"
-#include "platform/File.h"
+#include "platform/base/File.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

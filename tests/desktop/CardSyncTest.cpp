@@ -4,7 +4,7 @@
 
 #include "desktop/DeviceStorage.h"
 #include "desktop/SyncReporter.h"
-#include "platform/WinError.h"
+#include "platform/base/WinError.h"
 #include "tests/desktop/SyncFixture.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include "catalogue/CatalogueTypes.h"
 #include "catalogue/CategoryDB.h"
-#include "platform/Time.h"
-#include "platform/WinError.h"
+#include "platform/base/Time.h"
+#include "platform/base/WinError.h"
 #include "tests/desktop/SyncFixture.h"
 
 namespace {

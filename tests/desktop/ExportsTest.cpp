@@ -8,11 +8,11 @@
 
 #include "desktop/ConnectionSink.h"
 #include "desktop/KVPlatform.h"
-#include "platform/CeServices.h"
-#include "platform/ConnectionManager.h"
-#include "platform/MessageBox.h"
-#include "platform/Rapi.h"
-#include "platform/WinError.h"
+#include "platform/rapi/CeServices.h"
+#include "platform/rapi/ConnectionManager.h"
+#include "platform/base/MessageBox.h"
+#include "platform/rapi/Rapi.h"
+#include "platform/base/WinError.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <map>
 
-#include "platform/WinError.h"
+#include "platform/base/WinError.h"
 #include "tests/desktop/SyncFixture.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/CeServices.h"
+#include "platform/rapi/CeServices.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "desktop/LastSyncCache.h"
 #include "desktop/SyncTypes.h"
-#include "platform/WinError.h"
+#include "platform/base/WinError.h"
 #include "tests/desktop/SyncFixture.h"
 
 namespace {

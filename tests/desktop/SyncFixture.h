@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "desktop/KVPlatform.h"
-#include "platform/FaultInjection.h"
-#include "platform/MessageBox.h"
-#include "platform/Rapi.h"
+#include "platform/base/FaultInjection.h"
+#include "platform/base/MessageBox.h"
+#include "platform/rapi/Rapi.h"
 #include "tests/support/TestSupport.h"
 
 // A handheld (device folder) and a desktop sync folder in temporary

@@ -4,8 +4,8 @@
 
 #include "imaging/ImageRenderer.h"
 #include "imaging/JpegErrors.h"
-#include "platform/File.h"
-#include "platform/WinError.h"
+#include "platform/base/File.h"
+#include "platform/base/WinError.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

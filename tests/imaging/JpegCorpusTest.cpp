@@ -9,7 +9,7 @@
 
 #include "imaging/JpegDecoder.h"
 #include "imaging/JpegHeader.h"
-#include "platform/File.h"
+#include "platform/base/File.h"
 #include "tests/support/TestSupport.h"
 
 // Header facts of the shared corpus against the manifest that an independent

@@ -5,8 +5,8 @@
 #include <ctime>
 
 #include "imaging/JpegHeader.h"
-#include "platform/File.h"
-#include "platform/Time.h"
+#include "platform/base/File.h"
+#include "platform/base/Time.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "imaging/JpegDecoder.h"
 #include "imaging/JpegHeader.h"
-#include "platform/File.h"
+#include "platform/base/File.h"
 #include "tests/imaging/JpegTestStreams.h"
 #include "tests/support/TestSupport.h"
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "imaging/ResampleJob.h"
-#include "platform/WinError.h"
+#include "platform/base/WinError.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/ComboBoxControl.h"
-#include "platform/DropListWindow.h"
-#include "platform/PngWriter.h"
-#include "platform/WindowClass.h"
+#include "platform/controls/ComboBoxControl.h"
+#include "platform/controls/DropListWindow.h"
+#include "platform/png/PngWriter.h"
+#include "platform/window/WindowClass.h"
 #include "tests/platform/WindowTestSupport.h"
 
 namespace {

@@ -3,11 +3,11 @@
 #include <memory>
 #include <optional>
 
-#include "platform/ButtonControl.h"
-#include "platform/EditControl.h"
-#include "platform/Font.h"
-#include "platform/StaticControl.h"
-#include "platform/SystemFont.h"
+#include "platform/controls/ButtonControl.h"
+#include "platform/controls/EditControl.h"
+#include "platform/fonts/Font.h"
+#include "platform/controls/StaticControl.h"
+#include "platform/fonts/SystemFont.h"
 #include "tests/platform/GdiTestSupport.h"
 #include "tests/platform/WindowTestSupport.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/DeviceContext.h"
+#include "platform/gdi/DeviceContext.h"
 #include "tests/platform/GdiTestSupport.h"
 
 namespace {

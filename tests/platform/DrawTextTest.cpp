@@ -2,9 +2,9 @@
 
 #include <cstdlib>
 
-#include "platform/DrawText.h"
-#include "platform/Font.h"
-#include "platform/PngWriter.h"
+#include "platform/fonts/DrawText.h"
+#include "platform/fonts/Font.h"
+#include "platform/png/PngWriter.h"
 #include "tests/platform/GdiTestSupport.h"
 #include "tests/platform/WindowTestSupport.h"
 #include "tests/support/TestSupport.h"

@@ -7,11 +7,11 @@
 #include <map>
 #include <set>
 
-#include "platform/DeviceFolder.h"
-#include "platform/File.h"
-#include "platform/FileFinder.h"
-#include "platform/FileSystem.h"
-#include "platform/WinError.h"
+#include "platform/base/DeviceFolder.h"
+#include "platform/base/File.h"
+#include "platform/base/FileFinder.h"
+#include "platform/base/FileSystem.h"
+#include "platform/base/WinError.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

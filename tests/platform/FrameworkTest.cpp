@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/Application.h"
-#include "platform/DocTemplate.h"
-#include "platform/Document.h"
-#include "platform/FrameWindow.h"
-#include "platform/Menu.h"
-#include "platform/View.h"
+#include "platform/framework/Application.h"
+#include "platform/framework/DocTemplate.h"
+#include "platform/framework/Document.h"
+#include "platform/framework/FrameWindow.h"
+#include "platform/shell/Menu.h"
+#include "platform/framework/View.h"
 #include "tests/platform/WindowTestSupport.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/GdiHelpers.h"
-#include "platform/ImageStrip.h"
+#include "platform/gdi/GdiHelpers.h"
+#include "platform/gdi/ImageStrip.h"
 #include "tests/platform/GdiTestSupport.h"
 
 namespace {

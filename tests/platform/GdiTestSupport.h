@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/Bitmap.h"
-#include "platform/Colour.h"
-#include "platform/DeviceContext.h"
+#include "platform/gdi/Bitmap.h"
+#include "platform/gdi/Colour.h"
+#include "platform/gdi/DeviceContext.h"
 
 // Pixel probes shown as rows of characters, one character per pixel, so
 // that expected drawings read as pictures in the tests.

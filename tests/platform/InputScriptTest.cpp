@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/InputScript.h"
+#include "platform/window/InputScript.h"
 #include "tests/platform/WindowTestSupport.h"
 #include "tests/support/TestSupport.h"
 

@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/ComboBoxControl.h"
-#include "platform/ListBoxControl.h"
-#include "platform/PngWriter.h"
-#include "platform/WindowClass.h"
+#include "platform/controls/ComboBoxControl.h"
+#include "platform/controls/ListBoxControl.h"
+#include "platform/png/PngWriter.h"
+#include "platform/window/WindowClass.h"
 #include "tests/platform/WindowTestSupport.h"
 
 namespace {

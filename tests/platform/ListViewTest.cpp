@@ -4,8 +4,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/ListViewControl.h"
-#include "platform/WindowClass.h"
+#include "platform/controls/ListViewControl.h"
+#include "platform/window/WindowClass.h"
 #include "tests/platform/GdiTestSupport.h"
 #include "tests/platform/WindowTestSupport.h"
 

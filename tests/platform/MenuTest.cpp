@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "platform/Menu.h"
-#include "platform/ModalResponder.h"
-#include "platform/PngWriter.h"
-#include "platform/PopupMenuWindow.h"
+#include "platform/shell/Menu.h"
+#include "platform/window/ModalResponder.h"
+#include "platform/png/PngWriter.h"
+#include "platform/shell/PopupMenuWindow.h"
 #include "tests/platform/ModalTestSupport.h"
 #include "tests/platform/WindowTestSupport.h"
 

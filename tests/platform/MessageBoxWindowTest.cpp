@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "platform/MessageBoxWindow.h"
-#include "platform/ModalResponder.h"
-#include "platform/PngWriter.h"
+#include "platform/shell/MessageBoxWindow.h"
+#include "platform/window/ModalResponder.h"
+#include "platform/png/PngWriter.h"
 #include "tests/platform/ModalTestSupport.h"
 #include "tests/platform/WindowTestSupport.h"
 

@@ -3,8 +3,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/Window.h"
-#include "platform/WindowManager.h"
+#include "platform/window/Window.h"
+#include "platform/window/WindowManager.h"
 
 // Steps that run while a modal loop waits: each runs the next time the loop
 // has nothing else to do, so the modal window is open and painted. A step

@@ -3,8 +3,8 @@
 
 #include <filesystem>
 
-#include "platform/PngWriter.h"
-#include "platform/WinError.h"
+#include "platform/png/PngWriter.h"
+#include "platform/base/WinError.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

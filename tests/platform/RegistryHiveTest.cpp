@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/RegistryHive.h"
+#include "platform/registry/RegistryHive.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/DeviceFolder.h"
-#include "platform/Registry.h"
-#include "platform/WinError.h"
+#include "platform/base/DeviceFolder.h"
+#include "platform/registry/Registry.h"
+#include "platform/base/WinError.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

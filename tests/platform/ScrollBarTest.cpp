@@ -2,9 +2,9 @@
 
 #include <cstdlib>
 
-#include "platform/PngWriter.h"
-#include "platform/ScrollBarControl.h"
-#include "platform/WindowClass.h"
+#include "platform/png/PngWriter.h"
+#include "platform/controls/ScrollBarControl.h"
+#include "platform/window/WindowClass.h"
 #include "tests/platform/WindowTestSupport.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "platform/SdlBackend.h"
+#include "platform/window/SdlBackend.h"
 #include "tests/platform/WindowTestSupport.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "platform/DeviceFolder.h"
-#include "platform/ShellChangeWatcher.h"
+#include "platform/base/DeviceFolder.h"
+#include "platform/base/ShellChangeWatcher.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "platform/InputPanelWindow.h"
-#include "platform/Menu.h"
-#include "platform/MenuBar.h"
-#include "platform/ModalResponder.h"
-#include "platform/Shell.h"
-#include "platform/TaskBar.h"
+#include "platform/shell/InputPanelWindow.h"
+#include "platform/shell/Menu.h"
+#include "platform/shell/MenuBar.h"
+#include "platform/window/ModalResponder.h"
+#include "platform/shell/Shell.h"
+#include "platform/shell/TaskBar.h"
 #include "tests/platform/WindowTestSupport.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/SingleInstance.h"
+#include "platform/framework/SingleInstance.h"
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/SingleInstanceProtocol.h"
-#include "platform/WinError.h"
+#include "platform/framework/SingleInstanceProtocol.h"
+#include "platform/base/WinError.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

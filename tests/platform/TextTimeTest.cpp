@@ -3,8 +3,8 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/Text.h"
-#include "platform/Time.h"
+#include "platform/base/Text.h"
+#include "platform/base/Time.h"
 #include "tests/support/TestSupport.h"
 
 TEST(TextTest, Utf8AndUtf16RoundTrip) {

@@ -1,4 +1,4 @@
-#include "platform/ToolBar.h"
+#include "platform/controls/ToolBar.h"
 
 #include <gtest/gtest.h>
 

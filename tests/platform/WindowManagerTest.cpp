@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/DeviceContext.h"
-#include "platform/Time.h"
+#include "platform/gdi/DeviceContext.h"
+#include "platform/base/Time.h"
 #include "tests/platform/WindowTestSupport.h"
 
 namespace {

@@ -3,9 +3,9 @@
 #include <functional>
 #include <vector>
 
-#include "platform/HeadlessBackend.h"
-#include "platform/Window.h"
-#include "platform/WindowManager.h"
+#include "platform/window/HeadlessBackend.h"
+#include "platform/window/Window.h"
+#include "platform/window/WindowManager.h"
 
 // One message as a window saw it.
 struct Seen {

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/DeviceFolder.h"
+#include "platform/base/DeviceFolder.h"
 
 namespace stdfs = std::filesystem;
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/CeServices.h"
+#include "platform/rapi/CeServices.h"
 
 namespace {
 

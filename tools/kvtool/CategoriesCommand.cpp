@@ -1,8 +1,8 @@
 #include <ostream>
 
 #include "catalogue/CategoryDB.h"
-#include "platform/FileSystem.h"
-#include "platform/Text.h"
+#include "platform/base/FileSystem.h"
+#include "platform/base/Text.h"
 #include "tools/kvtool/Commands.h"
 #include "tools/kvtool/ErrorText.h"
 

@@ -4,7 +4,7 @@
 
 #include "catalogue/CategoryDB.h"
 #include "catalogue/ImageTrailer.h"
-#include "platform/WinError.h"
+#include "platform/base/WinError.h"
 
 namespace {
 const std::map<int, const char*>& Reasons() {

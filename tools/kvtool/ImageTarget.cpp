@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "catalogue/ImageItem.h"
-#include "platform/DeviceFolder.h"
-#include "platform/Text.h"
+#include "platform/base/DeviceFolder.h"
+#include "platform/base/Text.h"
 
 namespace stdfs = std::filesystem;
 

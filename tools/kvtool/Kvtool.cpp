@@ -6,9 +6,9 @@
 #include <ostream>
 
 #include "catalogue/CategoryDB.h"
-#include "platform/DeviceFolder.h"
-#include "platform/Text.h"
-#include "platform/Time.h"
+#include "platform/base/DeviceFolder.h"
+#include "platform/base/Text.h"
+#include "platform/base/Time.h"
 #include "tools/kvtool/Commands.h"
 #include "tools/kvtool/ErrorText.h"
 

@@ -3,7 +3,7 @@
 #include "catalogue/CatalogueStrings.h"
 #include "catalogue/CategoryDB.h"
 #include "catalogue/ImageItem.h"
-#include "platform/Text.h"
+#include "platform/base/Text.h"
 #include "tools/kvtool/Commands.h"
 #include "tools/kvtool/ErrorText.h"
 #include "tools/kvtool/ImageTarget.h"

@@ -6,8 +6,8 @@
 #include "catalogue/FolderList.h"
 #include "catalogue/ImageItemList.h"
 #include "catalogue/ImageScanner.h"
-#include "platform/DeviceFolder.h"
-#include "platform/Text.h"
+#include "platform/base/DeviceFolder.h"
+#include "platform/base/Text.h"
 #include "tools/kvtool/Commands.h"
 #include "tools/kvtool/Json.h"
 

@@ -1,9 +1,0 @@
-#include "platform/ManualClock.h"
-
-#include "platform/Time.h"
-
-ManualClock::ManualClock(uint32_t start) : m_now(start) {
-    SetTickCountSource([this] { return m_now; });
-}
-
-ManualClock::~ManualClock() { SetTickCountSource({}); }

@@ -1,0 +1,140 @@
+#include "platform/png/PngWriter.h"
+
+#include <png.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <functional>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/base/WinError.h"
+
+namespace {
+
+struct Picture {
+    const uint32_t* pixels;
+    int32_t width;
+    int32_t height;
+    size_t strideBytes;
+
+    bool IsValid() const {
+        return pixels && width > 0 && height > 0 && strideBytes >= size_t(width) * 4 &&
+               strideBytes % 4 == 0;
+    }
+    const uint32_t* Row(int32_t y) const { return pixels + size_t(y) * (strideBytes / 4); }
+};
+
+// Red, green, blue bytes of every pixel, rows packed.
+std::vector<uint8_t> PackRgb(const Picture& picture) {
+    std::vector<uint8_t> rgb(size_t(picture.width) * size_t(picture.height) * 3);
+    uint8_t* out = rgb.data();
+    for (int32_t y = 0; y < picture.height; ++y) {
+        const uint32_t* row = picture.Row(y);
+        for (int32_t x = 0; x < picture.width; ++x) {
+            *out++ = uint8_t(row[x] >> 16);
+            *out++ = uint8_t(row[x] >> 8);
+            *out++ = uint8_t(row[x]);
+        }
+    }
+    return rgb;
+}
+
+// Opens a fresh temporary file next to `path`, hands it to `write`, and
+// renames it over `path` when everything succeeded; removes it otherwise.
+uint32_t WriteReplacing(const std::string& path, const std::function<bool(FILE*)>& write) {
+    static unsigned counter = 0;
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = path + ".~" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+        fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return WinErrorFromErrno(errno, path);
+    }
+    if (fd < 0) return ERROR_ALREADY_EXISTS;
+    FILE* file = fdopen(fd, "wb");
+    if (!file) {
+        const int err = errno;
+        close(fd);
+        unlink(temp.c_str());
+        return WinErrorFromErrno(err);
+    }
+    const bool written = write(file);
+    const int writeErr = errno;
+    const bool flushed = written && fflush(file) == 0 && !ferror(file);
+    const int flushErr = errno;
+    const bool closed = fclose(file) == 0;
+    if (!written || !flushed || !closed) {
+        unlink(temp.c_str());
+        if (!written) return writeErr == ENOSPC ? ERROR_DISK_FULL : ERROR_WRITE_FAULT;
+        return WinErrorFromErrno(flushed ? errno : flushErr);
+    }
+    if (rename(temp.c_str(), path.c_str()) != 0) {
+        const int err = errno;
+        unlink(temp.c_str());
+        return WinErrorFromErrno(err, path);
+    }
+    return ERROR_SUCCESS;
+}
+
+uint32_t WritePngPicture(const std::string& path, const Picture& picture) {
+    if (!picture.IsValid()) return ERROR_INVALID_PARAMETER;
+    const std::vector<uint8_t> rgb = PackRgb(picture);
+    return WriteReplacing(path, [&](FILE* file) {
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        image.width = png_uint_32(picture.width);
+        image.height = png_uint_32(picture.height);
+        image.format = PNG_FORMAT_RGB;
+        const int ok = png_image_write_to_stdio(&image, file, 0, rgb.data(), 0, nullptr);
+        png_image_free(&image);
+        return ok != 0;
+    });
+}
+
+uint32_t WritePpmPicture(const std::string& path, const Picture& picture) {
+    if (!picture.IsValid()) return ERROR_INVALID_PARAMETER;
+    const std::vector<uint8_t> rgb = PackRgb(picture);
+    return WriteReplacing(path, [&](FILE* file) {
+        return fprintf(file, "P6\n%d %d\n255\n", int(picture.width), int(picture.height)) > 0 &&
+               fwrite(rgb.data(), 1, rgb.size(), file) == rgb.size();
+    });
+}
+
+// A 32-bit copy of a monochrome bitmap, or the bitmap's own pixels.
+struct BitmapPicture {
+    explicit BitmapPicture(const Bitmap& bitmap) {
+        if (!bitmap.IsMono()) {
+            picture = {bitmap.Row(0), bitmap.Width(), bitmap.Height(), bitmap.Stride()};
+            return;
+        }
+        expanded.reserve(size_t(bitmap.Width()) * size_t(bitmap.Height()));
+        for (int32_t y = 0; y < bitmap.Height(); ++y)
+            for (int32_t x = 0; x < bitmap.Width(); ++x)
+                expanded.push_back(bitmap.MonoRow(y)[x] ? 0x00FFFFFFu : 0u);
+        picture = {expanded.data(), bitmap.Width(), bitmap.Height(), size_t(bitmap.Width()) * 4};
+    }
+    std::vector<uint32_t> expanded;
+    Picture picture{};
+};
+
+}  // namespace
+
+uint32_t WritePng(const std::string& hostPath, const uint32_t* pixels, int32_t width,
+                  int32_t height, size_t strideBytes) {
+    return WritePngPicture(hostPath, {pixels, width, height, strideBytes});
+}
+
+uint32_t WritePpm(const std::string& hostPath, const uint32_t* pixels, int32_t width,
+                  int32_t height, size_t strideBytes) {
+    return WritePpmPicture(hostPath, {pixels, width, height, strideBytes});
+}
+
+uint32_t WritePng(const std::string& hostPath, const Bitmap& bitmap) {
+    return WritePngPicture(hostPath, BitmapPicture(bitmap).picture);
+}
+
+uint32_t WritePpm(const std::string& hostPath, const Bitmap& bitmap) {
+    return WritePpmPicture(hostPath, BitmapPicture(bitmap).picture);
+}

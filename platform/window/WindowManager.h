@@ -1,0 +1,219 @@
+#pragma once
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/gdi/Bitmap.h"
+#include "platform/gdi/DeviceContext.h"
+#include "platform/window/DisplayBackend.h"
+#include "platform/window/InputEvent.h"
+#include "platform/window/Window.h"
+#include "platform/window/WindowMessages.h"
+
+constexpr int32_t SCREEN_WIDTH = 240;
+constexpr int32_t SCREEN_HEIGHT = 320;
+// A press held this long without moving is a tap-and-hold.
+constexpr uint32_t HOLD_TIME_MS = 500;
+// Two presses this close in time and space make a double tap.
+constexpr uint32_t DOUBLE_TAP_TIME_MS = 500;
+constexpr int32_t DOUBLE_TAP_DISTANCE = 4;
+// Moving further than this while pressed is not holding still.
+constexpr int32_t HOLD_SLOP = 5;
+
+// The window system of one process: the screen bitmap, the windows on it,
+// the message queue, timers, focus, capture and the stylus and key state.
+// Constructing one makes it current (the free functions below act on the
+// current one); destroying it puts the previous one back and destroys any
+// window still alive. The backend, when given, supplies input and shows the
+// screen; without one, waiting for input ends the loop as if quit.
+class WindowManager {
+public:
+    explicit WindowManager(DisplayBackend* backend = nullptr);
+    ~WindowManager();
+    WindowManager(const WindowManager&) = delete;
+    WindowManager& operator=(const WindowManager&) = delete;
+
+    static WindowManager* Current();
+
+    Bitmap& Screen() { return *m_screen; }
+    DisplayBackend* Backend() const { return m_backend; }
+    bool IsWindow(HWND hwnd) const;
+    // Top-level windows bottom to top.
+    const std::vector<HWND>& TopLevelWindows() const { return m_topLevel; }
+    // The deepest visible, enabled window under a screen point, or nullptr.
+    HWND WindowFromPoint(Point screen) const;
+
+    // Messages.
+    LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    bool PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // Sends the message to every top-level window, top first.
+    void BroadcastMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void PostQuitMessage(int exitCode);
+    // The first waiting message for `hwnd` (and its descendants; nullptr =
+    // any window) with an id in [first, last] (both 0 = any). Posted and
+    // input messages come first, then WM_PAINT, then WM_TIMER. Waiting input
+    // is polled from the backend first.
+    bool PeekMessage(MSG& msg, HWND hwnd, UINT first, UINT last, UINT removal);
+    // Waits for a message; false when it is WM_QUIT (msg.wParam holds the
+    // exit code) or the input has ended.
+    bool GetMessage(MSG& msg);
+    // Adds WM_CHAR after the key-downs of Enter, Escape, Backspace and Tab;
+    // characters themselves arrive as WM_CHAR from the input.
+    void TranslateMessage(const MSG& msg);
+    LRESULT DispatchMessage(const MSG& msg);
+    // Dispatches messages until none is waiting (no waiting for input).
+    void PumpMessages();
+    // Runs a nested loop until `done` says so: 0, or -1 when a quit (or the
+    // end of input) ended it first; the quit is posted again for the outer
+    // loop.
+    int RunModalLoop(const std::function<bool()>& done);
+    // Called each time the queue runs dry before waiting (command states).
+    void SetIdleHandler(std::function<void()> handler) { m_idle = std::move(handler); }
+
+    // The same name (compared without regard to case) always gives the same
+    // id, from WM_REGISTERED_FIRST on; 0 for an empty name.
+    static UINT RegisterWindowMessage(std::u16string_view name);
+
+    // Timers: re-arming an id replaces it. Returns the id, or 0 when hwnd is
+    // not a window.
+    uintptr_t SetTimer(HWND hwnd, uintptr_t id, uint32_t elapseMs);
+    bool KillTimer(HWND hwnd, uintptr_t id);
+    bool HasTimer(HWND hwnd, uintptr_t id) const;
+
+    // Focus and capture; each returns the previous holder.
+    HWND SetFocus(HWND hwnd);
+    HWND GetFocus() const { return m_focus; }
+    HWND SetCapture(HWND hwnd);
+    bool ReleaseCapture();
+    HWND GetCapture() const { return m_capture; }
+    // The next release of `key` makes no message: the press that ended a
+    // modal screen must not have its release acted on by the window below.
+    void DropNextKeyUp(UINT key) { m_input.keyUpToDrop = key; }
+    // Bit 0x8000 set while the key is down (Shift and Ctrl are tracked).
+    int16_t GetKeyState(UINT key) const;
+
+    // Painting. `rect` in client coordinates, nullptr = the whole client.
+    void InvalidateRect(HWND hwnd, const Rect* rect, bool erase);
+    void ValidateRect(HWND hwnd, const Rect* rect);
+    // Paints the window now if it has anything to paint.
+    void UpdateWindow(HWND hwnd);
+    // A context over the screen for the invalid part of the window, which
+    // becomes valid; WM_ERASEBKGND is sent first when an erase is pending.
+    DeviceContext* BeginPaint(HWND hwnd, PAINTSTRUCT& ps);
+    void EndPaint(HWND hwnd, const PAINTSTRUCT& ps);
+    // A context over the window's visible part, outside any paint.
+    std::unique_ptr<DeviceContext> GetDC(HWND hwnd);
+    void ReleaseDC(HWND hwnd, std::unique_ptr<DeviceContext> dc);
+    // Bounding box of the update region in client coordinates (empty = none).
+    Rect GetUpdateRect(HWND hwnd) const;
+
+    // Input from the backend (or a test): becomes a message to the capturing
+    // window, the hit window or the focused one.
+    void InjectInput(const InputEvent& event);
+    // The tap-and-hold recogniser: called on a stylus down at `clientPoint`
+    // of hwnd, waits until the press is released or moved (0) or has been
+    // held still for HOLD_TIME_MS (GN_CONTEXTMENU). The release stays queued.
+    int RecognizeHold(HWND hwnd, Point clientPoint);
+
+private:
+    friend class Window;
+    struct Timer {
+        HWND hwnd;
+        uintptr_t id;
+        uint32_t interval;
+        uint32_t due;
+        uint64_t order;
+        bool firedAtTick;
+        uint32_t firedTick;
+    };
+
+    void Attach(Window& window, HWND parent);
+    void Detach(Window& window);
+    void Purge(HWND hwnd);
+    bool Matches(const MSG& msg, HWND filter, UINT first, UINT last) const;
+    bool NextPaint(HWND filter, HWND& found) const;
+    Timer* NextDueTimer(HWND filter);
+    uint32_t TimeToNextTimer() const;
+    bool WaitForInput(uint32_t timeoutMs);
+    Region VisibleRegion(const Window& window, bool clipChildren) const;
+    void InvalidateScreenArea(const Rect& screenRect, HWND except);
+    void InvalidateTree(Window& window, const Region& clientRegion, bool erase);
+    void FocusLost(Window& window);
+    void Present(const Rect& screenRect);
+    HWND KeyTarget() const;
+    MSG MakeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) const;
+
+    WindowManager* m_previous;
+    DisplayBackend* m_backend;
+    std::unique_ptr<Bitmap> m_screen;
+    std::vector<HWND> m_topLevel;
+    std::vector<HWND> m_all;
+    std::deque<MSG> m_queue;
+    bool m_quitPending = false;
+    int m_exitCode = 0;
+    std::vector<Timer> m_timers;
+    uint64_t m_timerOrder = 0;
+    HWND m_focus = nullptr;
+    HWND m_capture = nullptr;
+    // What input has done so far: the keys held, the stylus, the last tap.
+    struct InputState {
+        bool shift = false;
+        bool control = false;
+        bool stylusDown = false;
+        Point stylus;
+        HWND lastTapWindow = nullptr;
+        Point lastTapPoint;
+        uint32_t lastTapTime = 0;
+        bool lastTapValid = false;
+        UINT keyUpToDrop = 0;
+    };
+    struct PendingInput {
+        InputEvent event;
+        uint32_t time;
+    };
+    // The message an input event makes given the state before it (false
+    // when it makes none); `state` becomes the state after it.
+    bool MessageFromInput(const PendingInput& input, InputState& state, MSG& msg) const;
+    bool TakeInput(MSG& msg, HWND filter, UINT first, UINT last, bool remove);
+
+    InputState m_input;
+    std::deque<PendingInput> m_pendingInput;
+    std::function<void()> m_idle;
+    std::vector<std::pair<HWND, std::unique_ptr<DeviceContext>>> m_paintContexts;
+};
+
+// The same services on the current window manager.
+LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+bool PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+void PostQuitMessage(int exitCode);
+// HWND_BROADCAST as a target of SendMessage reaches every top-level window.
+inline const HWND HWND_BROADCAST = reinterpret_cast<HWND>(uintptr_t(0xFFFF));
+bool PeekMessage(MSG& msg, HWND hwnd, UINT first, UINT last, UINT removal);
+bool GetMessage(MSG& msg);
+void TranslateMessage(const MSG& msg);
+LRESULT DispatchMessage(const MSG& msg);
+UINT RegisterWindowMessage(std::u16string_view name);
+uintptr_t SetTimer(HWND hwnd, uintptr_t id, uint32_t elapseMs);
+bool KillTimer(HWND hwnd, uintptr_t id);
+HWND SetFocus(HWND hwnd);
+HWND GetFocus();
+HWND SetCapture(HWND hwnd);
+bool ReleaseCapture();
+HWND GetCapture();
+int16_t GetKeyState(UINT key);
+void InvalidateRect(HWND hwnd, const Rect* rect, bool erase);
+void UpdateWindow(HWND hwnd);
+DeviceContext* BeginPaint(HWND hwnd, PAINTSTRUCT& ps);
+void EndPaint(HWND hwnd, const PAINTSTRUCT& ps);
+int RecognizeHold(HWND hwnd, Point clientPoint);
+
+constexpr int SM_CXSCREEN = 0;
+constexpr int SM_CYSCREEN = 1;
+constexpr int SM_CXVSCROLL = 2;
+// Screen width and height, and the width of a vertical scroll bar (13).
+int GetSystemMetrics(int index);
+uint32_t GetDoubleClickTime();
