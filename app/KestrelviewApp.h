@@ -6,8 +6,6 @@
 
 class DisplayBackend;
 
-// The program's own path as the handheld knows it.
-inline constexpr char16_t PROGRAM_PATH[] = u"\\Program Files\\Farrowdale\\Kestrelview\\Kestrelview.exe";
 // The version shown in the About box.
 inline constexpr char16_t PROGRAM_VERSION[] = u"1.0";
 

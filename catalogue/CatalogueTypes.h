@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/base/ByteOrder.h"
+
 // Seconds since 1904-01-01 00:00:00 local time; 0 = not known. Big-endian
 // wherever it is stored.
 using Seconds1904 = uint32_t;
@@ -29,18 +31,3 @@ void ResetRecordIdGenerator();
 // unless either part is empty or already supplies it.
 std::u16string JoinPath(std::u16string_view left, std::u16string_view right);
 
-// Big-endian helpers for the stored formats.
-inline uint16_t ReadBE16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
-inline uint32_t ReadBE32(const uint8_t* p) {
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-}
-inline void WriteBE16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v >> 8);
-    p[1] = static_cast<uint8_t>(v);
-}
-inline void WriteBE32(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v >> 24);
-    p[1] = static_cast<uint8_t>(v >> 16);
-    p[2] = static_cast<uint8_t>(v >> 8);
-    p[3] = static_cast<uint8_t>(v);
-}

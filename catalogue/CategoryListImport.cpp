@@ -3,6 +3,7 @@
 #include "catalogue/CategoryDB.h"
 #include "platform/base/DeviceFolder.h"
 #include "platform/base/FileSystem.h"
+#include "platform/base/ByteOrder.h"
 
 namespace {
 constexpr size_t kNumberSize = 2;
@@ -11,7 +12,7 @@ constexpr size_t kReservedSize = 16;
 
 const uint8_t* OldCategoryListEntry::ReadEntry(const uint8_t* data, const uint8_t* end, uint8_t) {
     if (end - data < static_cast<ptrdiff_t>(kNumberSize + kReservedSize)) return nullptr;
-    number = static_cast<uint16_t>(data[0] | data[1] << 8);
+    number = ReadLE16(data);
     return ReadUtf16Z(data + kNumberSize + kReservedSize, end, name);
 }
 

@@ -9,6 +9,7 @@
 #include "platform/base/FileSystem.h"
 #include "platform/base/Text.h"
 #include "platform/base/WinError.h"
+#include "catalogue/StringTable.h"
 
 namespace {
 
@@ -89,18 +90,14 @@ uint32_t MoveAllToLocation(CImageItemList& list, const ImageFilter& filter,
 
 MoveFailureText MoveImageFailureText(uint32_t result) {
     if (result == ERROR_SUCCESS) return {};
-    if (result == ERROR_FILE_EXISTS) return {STRING_FILE_EXISTS, u"A file with that name already exists."};
-    return {STRING_MOVE_ERROR,
-            u"There was an error moving the file. Check that you have sufficient space and write "
-            u"access."};
+    if (result == ERROR_FILE_EXISTS) return {STRING_FILE_EXISTS, LoadString(STRING_FILE_EXISTS)};
+    return {STRING_MOVE_ERROR, LoadString(STRING_MOVE_ERROR)};
 }
 
 MoveFailureText MoveAllFailureText(uint32_t result) {
     if (result == ERROR_SUCCESS) return {};
     if (result == ERROR_FILE_EXISTS) {
-        return {STRING_MOVE_ALL_EXISTS, u"An image with the same name already exists at the new location."};
+        return {STRING_MOVE_ALL_EXISTS, LoadString(STRING_MOVE_ALL_EXISTS)};
     }
-    return {STRING_MOVE_ALL_ERROR,
-            u"There was an error moving one or more images to the new location. Check to make sure "
-            u"there's sufficient space and that you have write access."};
+    return {STRING_MOVE_ALL_ERROR, LoadString(STRING_MOVE_ALL_ERROR)};
 }

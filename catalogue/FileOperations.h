@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 class CFolderItem;
@@ -37,7 +38,7 @@ uint32_t MoveAllToLocation(CImageItemList& list, const ImageFilter& filter,
 // The string-table text shown for a failed move (id 0, no text on success).
 struct MoveFailureText {
     uint16_t id = 0;
-    std::u16string_view text;
+    std::u16string text;
 };
 constexpr uint16_t STRING_MOVE_ERROR = 138;
 constexpr uint16_t STRING_FILE_EXISTS = 139;

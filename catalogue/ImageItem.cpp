@@ -13,6 +13,7 @@
 #include "platform/base/Text.h"
 #include "platform/base/Time.h"
 #include "platform/base/WinError.h"
+#include "catalogue/PhotoNames.h"
 
 namespace {
 
@@ -21,22 +22,6 @@ uint32_t OpenForReading(File& file, std::u16string_view path) {
 }
 
 size_t LastBackslash(std::u16string_view path) { return path.rfind(u'\\'); }
-
-std::u16string_view NameOf(std::u16string_view path) {
-    const size_t slash = LastBackslash(path);
-    return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
-}
-
-std::u16string_view ExtensionOf(std::u16string_view path) {
-    const std::u16string_view name = NameOf(path);
-    const size_t dot = name.rfind(u'.');
-    return dot == std::u16string_view::npos ? std::u16string_view{} : name.substr(dot + 1);
-}
-
-bool HasJpegExtension(std::u16string_view path) {
-    const std::u16string_view ext = ExtensionOf(path);
-    return EqualsNoCase(ext, u"jpg") || EqualsNoCase(ext, u"jpeg");
-}
 
 std::u16string Ascii(const std::string& text) { return std::u16string(text.begin(), text.end()); }
 
@@ -115,7 +100,7 @@ Seconds1904 CImageItem::WorkOutDate() const {
     CImageTrailer trailer;
     Seconds1904 date = 0;
     if (const TrailerRecord* record = trailer.Read(file)) {
-        if (HasJpegExtension(m_path)) date = record->date;
+        if (IsPhotoName(m_path)) date = record->date;
     } else {
         ImageHeaderInfo info{};
         ReadImageHeaderInfo(file, info);  // a refused stream leaves the info clear
@@ -227,10 +212,10 @@ bool CImageItem::IsUnder(std::u16string_view folder) const {
     return StartsWithNoCase(Folder(), folder);
 }
 
-std::u16string CImageItem::FileName() const { return std::u16string(NameOf(m_path)); }
+std::u16string CImageItem::FileName() const { return std::u16string(FileNameOf(m_path)); }
 
 std::u16string CImageItem::Title() const {
-    const std::u16string_view name = NameOf(m_path);
+    const std::u16string_view name = FileNameOf(m_path);
     const size_t dot = name.rfind(u'.');
     if (dot == std::u16string_view::npos || dot == 0) return std::u16string(name);
     return std::u16string(name.substr(0, dot));

@@ -14,6 +14,7 @@
 #include "platform/base/ShellChangeWatcher.h"
 #include "platform/base/Text.h"
 #include "platform/base/WinError.h"
+#include "catalogue/PhotoNames.h"
 
 namespace {
 constexpr std::u16string_view kCameraFolder = u"\\DCIM";
@@ -49,14 +50,7 @@ CImageScanner::CImageScanner(CImageItemList& images, CFolderList& locations, CCa
     : m_images(images), m_locations(locations), m_categories(categories),
       m_categoryDBPath(std::move(categoryDBPath)) {}
 
-bool CImageScanner::IsImageFile(std::u16string_view path) {
-    const size_t slash = path.find_last_of(u'\\');
-    const std::u16string_view name = slash == std::u16string_view::npos ? path : path.substr(slash + 1);
-    const size_t dot = name.find_last_of(u'.');
-    if (dot == std::u16string_view::npos) return false;
-    const std::u16string_view extension = name.substr(dot + 1);
-    return EqualsNoCase(extension, u"jpg") || EqualsNoCase(extension, u"jpeg");
-}
+bool CImageScanner::IsImageFile(std::u16string_view path) { return IsPhotoName(path); }
 
 std::vector<std::u16string> CImageScanner::FindCards() {
     std::vector<std::u16string> cards;

@@ -5,6 +5,7 @@
 
 #include "catalogue/WholeFile.h"
 #include "platform/base/WinError.h"
+#include "platform/base/ByteOrder.h"
 
 namespace {
 // List files name a folder's images; a few megabytes cover any real one.
@@ -66,7 +67,7 @@ uint32_t CListFile::Write(const DeviceFolder& device, std::u16string_view path) 
 const uint8_t* ReadUtf16Z(const uint8_t* data, const uint8_t* end, std::u16string& text) {
     text.clear();
     while (end - data >= 2) {
-        const char16_t c = static_cast<char16_t>(data[0] | data[1] << 8);
+        const char16_t c = static_cast<char16_t>(ReadLE16(data));
         data += 2;
         if (c == 0) return data;
         text += c;

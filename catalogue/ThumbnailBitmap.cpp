@@ -30,13 +30,6 @@ constexpr uint8_t THUMBNAIL_FORMAT_VERSION = 2;
 constexpr uint8_t COMPRESSED_FLAG = 0x80;  // in byte 6
 constexpr size_t COMPRESSED_DATA_START = THUMBNAIL_HEADER_SIZE + 2;
 
-uint32_t FixedScale(uint32_t side) { return (uint32_t(THUMBNAIL_MAX_SIDE) << 16) / side; }
-
-uint16_t ScaledSide(uint32_t side, uint32_t scale) {
-    const uint64_t v = (uint64_t(side) * scale + 32768) >> 16;
-    return static_cast<uint16_t>(std::clamp<uint64_t>(v, 1, THUMBNAIL_MAX_SIDE));
-}
-
 uint16_t PackRgb565(uint32_t rgb) {
     const uint32_t r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
     return static_cast<uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3));
@@ -101,11 +94,8 @@ int DecodeCompressed(std::span<const uint8_t> payload, size_t rowBytes, ScreenBi
 }  // namespace
 
 ThumbnailSize ThumbnailSizeFor(uint32_t width, uint32_t height) {
-    if (width == 0 || height == 0) return {};
-    const uint32_t rx = FixedScale(width);
-    const uint32_t ry = FixedScale(height);
-    if (rx >= ry) return {ScaledSide(width, ry), uint16_t(THUMBNAIL_MAX_SIDE)};
-    return {uint16_t(THUMBNAIL_MAX_SIDE), ScaledSide(height, rx)};
+    const Size fit = ThumbnailFitSize(width, height);
+    return {uint16_t(fit.cx), uint16_t(fit.cy)};
 }
 
 int EncodeThumbnail(const ScreenBitmap& picture, std::vector<uint8_t>& payload) {

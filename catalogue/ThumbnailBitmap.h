@@ -4,10 +4,11 @@
 #include <vector>
 
 #include "catalogue/ScreenBitmap.h"
+#include "imaging/RenderGeometry.h"
 
 // The thumbnail kept in a trailer block of type 1. Thumbnails written here
 // are at most THUMBNAIL_MAX_SIDE pixels on either side.
-constexpr int THUMBNAIL_MAX_SIDE = 96;
+constexpr int THUMBNAIL_MAX_SIDE = STORED_THUMBNAIL_SIDE;
 constexpr size_t THUMBNAIL_HEADER_SIZE = 16;
 
 struct ThumbnailSize {
@@ -16,9 +17,8 @@ struct ThumbnailSize {
     bool operator==(const ThumbnailSize&) const = default;
 };
 
-// The size of the thumbnail of a width x height picture: the longer side
-// becomes 96 and the other is scaled by 96/side in 16.16 fixed point
-// (truncated), rounded to nearest, and at least 1. 0 x 0 for an empty picture.
+// The size of the thumbnail of a width x height picture (the renderer's
+// fit); 0 x 0 for an empty picture.
 ThumbnailSize ThumbnailSizeFor(uint32_t width, uint32_t height);
 
 // Encodes a picture of at most 96 x 96 pixels as an uncompressed thumbnail

@@ -67,17 +67,6 @@ bool IsWriteProtected(const std::u16string& cardFolder) {
 
 }  // namespace
 
-std::u16string ExtensionOf(std::u16string_view name) {
-    size_t dot = name.rfind(u'.');
-    if (dot == std::u16string_view::npos || dot == 0) return {};
-    return std::u16string(name.substr(dot + 1));
-}
-
-bool IsPhotoName(std::u16string_view name) {
-    std::u16string ext = ExtensionOf(name);
-    return EqualsNoCase(ext, u"jpg") || EqualsNoCase(ext, u"jpeg");
-}
-
 std::u16string CDeviceStorage::RootPrefix() {
     char16_t personal[MAX_PATH] = {};
     if (CeGetSpecialFolderPath(CSIDL_PERSONAL, MAX_PATH, personal) == 0) return {};

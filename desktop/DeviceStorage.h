@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/PhotoNames.h"
+
 class CSyncReporter;
 
 // One storage card of the handheld, as a run sees it.
@@ -50,7 +52,3 @@ public:
     static uint32_t DeleteFile(const std::u16string& path);
 };
 
-// Extension rules: the text after the last '.', empty when there is none
-// or the name starts with it.
-std::u16string ExtensionOf(std::u16string_view name);
-bool IsPhotoName(std::u16string_view name);  // jpg or jpeg

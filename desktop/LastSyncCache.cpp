@@ -6,16 +6,9 @@
 #include "desktop/DesktopFiles.h"
 #include "platform/base/File.h"
 #include "platform/base/Text.h"
+#include "platform/base/ByteOrder.h"
 
 namespace {
-
-uint32_t ReadLE32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-void WriteLE32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 // A NUL-ended field that may lack its NUL: text up to the NUL or the end.
 std::string Field(const uint8_t* p, size_t size) {
@@ -37,7 +30,7 @@ bool Before(const CLastSyncCache::Entry& e, const std::string& name, const std::
 
 bool CLastSyncCache::LoadImage(const uint8_t* data, size_t size) {
     m_entries.clear();
-    if (!data || size < kHeaderSize || (data[0] | data[1] << 8) != kVersion) return false;
+    if (!data || size < kHeaderSize || ReadLE16(data) != kVersion) return false;
     size_t count = (size - kHeaderSize) / kEntrySize;
     m_entries.reserve(count);
     for (size_t i = 0; i < count; ++i) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "catalogue/CatalogueStrings.h"
+#include "catalogue/FileListCache.h"
 #include "desktop/CategoryFiles.h"
 #include "desktop/DesktopFiles.h"
 #include "platform/base/File.h"
@@ -18,12 +20,10 @@ constexpr char kInternalFolder[] = "Internal";
 constexpr char kCameraFolder[] = "DCIM";
 constexpr char16_t kMyDocuments[] = u"\\My Documents";
 constexpr char16_t kCameraFolder16[] = u"\\DCIM";
-constexpr char16_t kFileListCache[] = u"KVFileListCache.fdf";
 constexpr char16_t kHandheldTemp[] = u"~~KvTempFile~~.~kv";
 constexpr char kDesktopTemp[] = "~~KvTempFile~~.~kv";
 constexpr char16_t kNotifyLibrary[] = u"\\Program Files\\Farrowdale\\Kestrelview\\KVSync.Dll";
 constexpr char16_t kNotifyEntry[] = u"RAPISyncNotify";
-constexpr char16_t kOwnCategories[] = u"\\Program Files\\Farrowdale\\Kestrelview\\_CategoryDB";
 constexpr char16_t kOtherCategories[] = u"\\Program Files\\Brindell\\Vellumcam\\_CategoryDB";
 constexpr char kDesktopCategories[] = "_CategoryDB";
 static_assert(ERR_HANDHELD_CATEGORIES_OUT_OF_DATE == ERR_CATEGORY_DB_VERSION,
@@ -40,7 +40,6 @@ bool IsSingleName(const std::u16string& name) {
     return AnsiToUtf16(Utf16ToAnsi(name)) == name;
 }
 
-bool IsJpgOnly(const std::u16string& name) { return EqualsNoCase(ExtensionOf(name), u"jpg"); }
 
 }  // namespace
 
@@ -135,9 +134,9 @@ int32_t CSyncEngine::SyncCategories() {
     if (err == ERR_CATEGORY_DB_VERSION) return ERR_DESKTOP_CATEGORIES_OUT_OF_DATE;
     if (err) return err;
 
-    std::u16string path = m_rootPrefix +
-                          (EqualsNoCase(Utf8ToUtf16(m_brand), u"Kestrelview") ? kOwnCategories
-                                                                               : kOtherCategories);
+    std::u16string path = m_rootPrefix;
+    path += EqualsNoCase(Utf8ToUtf16(m_brand), u"Kestrelview") ? CATEGORY_DB_PATH
+                                                                : std::u16string_view(kOtherCategories);
     CCategoryDB handheld;
     if (m_mode == SYNC_MERGE) {
         err = LoadHandheldCategories(path, handheld);
@@ -173,7 +172,7 @@ int32_t CSyncEngine::SyncLocation(const Location& location) {
     if (result != 0) return result;
 
     if (state.handheldChanged && !location.camera)
-        CeDeleteFile(JoinHandheldPath(location.handheldFolder, kFileListCache).c_str());
+        CeDeleteFile(JoinHandheldPath(location.handheldFolder, FILE_LIST_CACHE_NAME).c_str());
     state.fresh.Save(cachePath, location.locationName, location.reserved1, location.reserved2,
                      Seconds1904Now());
     return 0;
@@ -207,7 +206,7 @@ int32_t CSyncEngine::ClearForMode(const Location& location) {
                 if (path.size() <= CLastSyncCache::kMaxFieldText) folders.push_back(path);
                 continue;
             }
-            if (!IsJpgOnly(e.name)) continue;
+            if (!IsJpgName(e.name)) continue;
             uint32_t err = CDeviceStorage::DeleteFile(path);
             if (err && !firstError) firstError = err;
         }
@@ -328,9 +327,7 @@ int32_t CSyncEngine::DesktopFolderToHandheld(const Location& location, const Fol
     for (const DesktopEntry& e : entries) {
         if (e.isFolder) continue;
         std::u16string name = Utf8ToUtf16(e.name);
-        size_t dot = e.name.rfind('.');
-        if (dot == std::string::npos || !EqualsNoCase(Utf8ToUtf16(e.name.substr(dot)), u".jpg"))
-            continue;
+        if (!IsJpgName(name)) continue;
         // A file that came from the handheld in this run and is unchanged
         // here is not sent, so its name needs no check.
         std::string nameAnsi = Utf16ToAnsi(name);

@@ -1,17 +1,18 @@
 #pragma once
 #include <string>
 
+#include "catalogue/StringTable.h"
 #include "platform/window/WindowMessages.h"
 
 // String resources by number.
-constexpr UINT IDR_MAINFRAME = 128;
-constexpr UINT IDS_TOOLS = 103;
-constexpr UINT IDS_NEW = 65000;
+constexpr UINT IDR_MAINFRAME = STRING_MAINFRAME;
+constexpr UINT IDS_TOOLS = STRING_TOOLS;
+constexpr UINT IDS_NEW = STRING_NEW;
 
 // Commands of the program (the framework's own are in CommandTarget.h).
-constexpr UINT ID_VIEW_PREFERENCES = 32783;
-constexpr UINT ID_SLIDESHOW_PREFERENCES = 32784;
-constexpr UINT ID_SLIDESHOW = 32892;
+constexpr UINT ID_VIEW_PREFERENCES = STRING_VIEW_PREFERENCES;
+constexpr UINT ID_SLIDESHOW_PREFERENCES = STRING_SLIDESHOW_PREFERENCES;
+constexpr UINT ID_SLIDESHOW = STRING_SLIDESHOW;
 constexpr UINT ID_CATEGORIZE_ALL = 32907;
 constexpr UINT ID_MOVE_ALL = 32909;
 constexpr UINT ID_DELETE_ALL = 32910;
@@ -39,6 +40,3 @@ constexpr UINT ID_IMAGE_WALLPAPER = 32905;
 constexpr UINT ID_IMAGE_NEXT = 32898;
 constexpr UINT ID_IMAGE_PREVIOUS = 32899;
 constexpr UINT ID_IMAGE_ZOOM = 32931;
-
-// The text of a string resource; empty for an unknown number.
-std::u16string LoadString(UINT id);

@@ -3,19 +3,11 @@
 #include <algorithm>
 
 #include "platform/base/WinError.h"
+#include "platform/base/ByteOrder.h"
 
 namespace {
 
 constexpr uint8_t MAGIC[4] = {'K', 'V', 'S', 'I'};
-
-void PutU32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
-}
-
-uint32_t GetU32(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
-           (uint32_t(p[3]) << 24);
-}
 
 uint8_t* PutUnits(uint8_t* p, const std::u16string& text) {
     for (char16_t c : text) {
@@ -27,7 +19,7 @@ uint8_t* PutUnits(uint8_t* p, const std::u16string& text) {
 
 std::u16string GetUnits(const uint8_t* p, size_t count) {
     std::u16string text(count, u'\0');
-    for (size_t i = 0; i < count; ++i) text[i] = char16_t(p[2 * i] | (p[2 * i + 1] << 8));
+    for (size_t i = 0; i < count; ++i) text[i] = char16_t(ReadLE16(p + 2 * i));
     return text;
 }
 
@@ -44,9 +36,9 @@ uint32_t EncodeHandOverRequest(const HandOverRequest& request, std::vector<uint8
                0);
     uint8_t* p = out.data();
     std::copy(MAGIC, MAGIC + 4, p);
-    PutU32(p + 4, uint32_t(root.size()));
-    PutU32(p + 8, uint32_t(request.programPath.size()));
-    PutU32(p + 12, uint32_t(request.commandLine.size()));
+    WriteLE32(p + 4, uint32_t(root.size()));
+    WriteLE32(p + 8, uint32_t(request.programPath.size()));
+    WriteLE32(p + 12, uint32_t(request.commandLine.size()));
     p = std::copy(root.begin(), root.end(), p + HANDOVER_HEADER_SIZE);
     PutUnits(PutUnits(p, request.programPath), request.commandLine);
     return ERROR_SUCCESS;
@@ -56,9 +48,9 @@ uint32_t ParseHandOverHeader(const uint8_t* header, size_t size, size_t& bodySiz
     if (size < HANDOVER_HEADER_SIZE) return ERROR_INVALID_DATA;
     for (int i = 0; i < 4; ++i)
         if (header[i] != MAGIC[i]) return ERROR_INVALID_DATA;
-    const uint32_t root = GetU32(header + 4);
-    const uint32_t path = GetU32(header + 8);
-    const uint32_t command = GetU32(header + 12);
+    const uint32_t root = ReadLE32(header + 4);
+    const uint32_t path = ReadLE32(header + 8);
+    const uint32_t command = ReadLE32(header + 12);
     if (root > HANDOVER_MAX_ROOT || path > HANDOVER_MAX_PATH ||
         command > HANDOVER_MAX_COMMAND_LINE)
         return ERROR_INVALID_DATA;
@@ -70,9 +62,9 @@ uint32_t ParseHandOverRequest(const uint8_t* data, size_t size, HandOverRequest&
     size_t bodySize = 0;
     if (const uint32_t error = ParseHandOverHeader(data, size, bodySize)) return error;
     if (size - HANDOVER_HEADER_SIZE != bodySize) return ERROR_INVALID_DATA;
-    const size_t root = GetU32(data + 4);
-    const size_t path = GetU32(data + 8);
-    const size_t command = GetU32(data + 12);
+    const size_t root = ReadLE32(data + 4);
+    const size_t path = ReadLE32(data + 8);
+    const size_t command = ReadLE32(data + 12);
     const uint8_t* p = data + HANDOVER_HEADER_SIZE;
     out.deviceRoot.assign(reinterpret_cast<const char*>(p), root);
     out.programPath = GetUnits(p + root, path);

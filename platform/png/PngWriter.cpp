@@ -2,13 +2,10 @@
 
 #include <png.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
-#include <functional>
-#include <unistd.h>
 #include <vector>
 
+#include "platform/base/AtomicWrite.h"
 #include "platform/base/WinError.h"
 
 namespace {
@@ -41,47 +38,10 @@ std::vector<uint8_t> PackRgb(const Picture& picture) {
     return rgb;
 }
 
-// Opens a fresh temporary file next to `path`, hands it to `write`, and
-// renames it over `path` when everything succeeded; removes it otherwise.
-uint32_t WriteReplacing(const std::string& path, const std::function<bool(FILE*)>& write) {
-    static unsigned counter = 0;
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = path + ".~" + std::to_string(getpid()) + "-" + std::to_string(counter++);
-        fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return WinErrorFromErrno(errno, path);
-    }
-    if (fd < 0) return ERROR_ALREADY_EXISTS;
-    FILE* file = fdopen(fd, "wb");
-    if (!file) {
-        const int err = errno;
-        close(fd);
-        unlink(temp.c_str());
-        return WinErrorFromErrno(err);
-    }
-    const bool written = write(file);
-    const int writeErr = errno;
-    const bool flushed = written && fflush(file) == 0 && !ferror(file);
-    const int flushErr = errno;
-    const bool closed = fclose(file) == 0;
-    if (!written || !flushed || !closed) {
-        unlink(temp.c_str());
-        if (!written) return writeErr == ENOSPC ? ERROR_DISK_FULL : ERROR_WRITE_FAULT;
-        return WinErrorFromErrno(flushed ? errno : flushErr);
-    }
-    if (rename(temp.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        unlink(temp.c_str());
-        return WinErrorFromErrno(err, path);
-    }
-    return ERROR_SUCCESS;
-}
-
 uint32_t WritePngPicture(const std::string& path, const Picture& picture) {
     if (!picture.IsValid()) return ERROR_INVALID_PARAMETER;
     const std::vector<uint8_t> rgb = PackRgb(picture);
-    return WriteReplacing(path, [&](FILE* file) {
+    return ReplaceHostFile(path, [&](FILE* file) {
         png_image image{};
         image.version = PNG_IMAGE_VERSION;
         image.width = png_uint_32(picture.width);
@@ -96,7 +56,7 @@ uint32_t WritePngPicture(const std::string& path, const Picture& picture) {
 uint32_t WritePpmPicture(const std::string& path, const Picture& picture) {
     if (!picture.IsValid()) return ERROR_INVALID_PARAMETER;
     const std::vector<uint8_t> rgb = PackRgb(picture);
-    return WriteReplacing(path, [&](FILE* file) {
+    return ReplaceHostFile(path, [&](FILE* file) {
         return fprintf(file, "P6\n%d %d\n255\n", int(picture.width), int(picture.height)) > 0 &&
                fwrite(rgb.data(), 1, rgb.size(), file) == rgb.size();
     });

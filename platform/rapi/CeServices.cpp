@@ -7,9 +7,11 @@
 #include <mutex>
 #include <random>
 
+#include "platform/registry/Registry.h"
 #include "platform/registry/RegistryHive.h"
 #include "platform/base/Text.h"
 #include "platform/base/WinError.h"
+#include "platform/base/ByteOrder.h"
 
 namespace {
 
@@ -24,7 +26,7 @@ std::string TextOf(const RegistryKeyNode& key, std::u16string_view name) {
     if (!v || (v->type != REG_SZ && v->type != REG_EXPAND_SZ)) return {};
     std::u16string text;
     for (size_t i = 0; i + 1 < v->data.size(); i += 2) {
-        char16_t c = static_cast<char16_t>(v->data[i] | v->data[i + 1] << 8);
+        char16_t c = static_cast<char16_t>(ReadLE16(&v->data[i]));
         if (c == 0) break;
         text.push_back(c);
     }
@@ -34,8 +36,7 @@ std::string TextOf(const RegistryKeyNode& key, std::u16string_view name) {
 DWORD ProfileOf(const RegistryKeyNode& key) {
     const RegistryValue* v = key.FindValue(u"PId");
     if (!v || v->type != REG_DWORD || v->data.size() != 4) return 0xFFFFFFFFu;
-    return DWORD(v->data[0]) | DWORD(v->data[1]) << 8 | DWORD(v->data[2]) << 16 |
-           DWORD(v->data[3]) << 24;
+    return ReadLE32(v->data.data());
 }
 
 std::vector<uint8_t> TextData(const std::string& utf8) {
@@ -68,18 +69,9 @@ uintptr_t g_nextHandle = 1;
 
 }  // namespace
 
-std::string DesktopHivePath() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    std::string base;
-    if (config && *config) base = config;
-    else if (const char* home = std::getenv("HOME")) base = std::string(home) + "/.config";
-    else base = ".config";
-    return base + "/kestrelview/desktop.reg";
-}
-
 std::vector<CeSvcPartnership> CeSvcListPartnerships() {
     RegistryHive hive;
-    hive.Load(DesktopHivePath());
+    hive.Load(RegDesktopHivePath());
     std::vector<CeSvcPartnership> list;
     const RegistryKeyNode* partners = hive.Find(PartnersPath());
     if (!partners) return list;
@@ -151,7 +143,7 @@ HRESULT CeSvcClose(HCESVC handle) {
 uint32_t CeSvcAddPartnership(const std::string& displayName, const std::string& deviceType,
                              const std::string& deviceFolder, DWORD& profile) {
     RegistryHive hive;
-    if (uint32_t err = hive.Load(DesktopHivePath())) return err;
+    if (uint32_t err = hive.Load(RegDesktopHivePath())) return err;
     RegistryKeyNode& partners = hive.Create(PartnersPath());
     unsigned next = 1;
     std::vector<DWORD> used;
@@ -174,5 +166,5 @@ uint32_t CeSvcAddPartnership(const std::string& displayName, const std::string& 
     key.SetValue(u"DeviceType", REG_SZ, TextData(deviceType));
     key.SetValue(u"DeviceFolder", REG_SZ, TextData(deviceFolder));
     if (uint32_t err = RapiWriteDeviceIdentity(deviceFolder, profile)) return err;
-    return hive.Save(DesktopHivePath());
+    return hive.Save(RegDesktopHivePath());
 }

@@ -37,6 +37,3 @@ std::vector<CeSvcPartnership> CeSvcListPartnerships();
 uint32_t CeSvcAddPartnership(const std::string& displayName, const std::string& deviceType,
                              const std::string& deviceFolder, DWORD& profile);
 
-// The desktop hive file: $XDG_CONFIG_HOME/kestrelview/desktop.reg, else
-// ~/.config/kestrelview/desktop.reg.
-std::string DesktopHivePath();

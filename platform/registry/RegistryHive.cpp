@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "platform/base/Text.h"
+#include "platform/base/AtomicWrite.h"
 #include "platform/base/WinError.h"
 
 namespace {
@@ -474,16 +475,6 @@ uint32_t MakeFolders(const std::string& folder) {
     return ERROR_SUCCESS;
 }
 
-uint32_t WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t n = write(fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return n < 0 ? WinErrorFromErrno(errno) : ERROR_WRITE_FAULT;
-        data.remove_prefix(size_t(n));
-    }
-    return ERROR_SUCCESS;
-}
-
 }  // namespace
 
 uint32_t RegistryHive::Save(const std::string& hostPath) const {
@@ -491,15 +482,5 @@ uint32_t RegistryHive::Save(const std::string& hostPath) const {
     if (slash != std::string::npos) {
         if (uint32_t err = MakeFolders(hostPath.substr(0, slash))) return err;
     }
-    std::string temp = hostPath + ".XXXXXX";
-    int fd = mkstemp(temp.data());  // made with mode 0600
-    if (fd < 0) return WinErrorFromErrno(errno, hostPath);
-    uint32_t result = WriteAll(fd, Serialize());
-    if (result == ERROR_SUCCESS && fchmod(fd, 0600) != 0) result = WinErrorFromErrno(errno);
-    if (result == ERROR_SUCCESS && fsync(fd) != 0) result = WinErrorFromErrno(errno);
-    if (close(fd) != 0 && result == ERROR_SUCCESS) result = WinErrorFromErrno(errno);
-    if (result == ERROR_SUCCESS && rename(temp.c_str(), hostPath.c_str()) != 0)
-        result = WinErrorFromErrno(errno, hostPath);
-    if (result != ERROR_SUCCESS) unlink(temp.c_str());
-    return result;
+    return ReplaceHostFile(hostPath, Serialize(), 0600);
 }

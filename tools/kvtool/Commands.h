@@ -5,6 +5,7 @@
 
 #include "catalogue/CatalogueTypes.h"
 #include "tools/kvtool/CommandLine.h"
+#include "catalogue/CatalogueStrings.h"
 
 class CCategoryDB;
 
@@ -19,7 +20,6 @@ struct CommandContext {
     void Fail(const std::string& subject, const std::string& reason) const;
 };
 
-constexpr std::u16string_view kCategoryDBPath = u"\\Program Files\\Farrowdale\\Kestrelview\\_CategoryDB";
 
 // The category database named by --db (a host path), else the device's own.
 // Returns 0 or the load error, reported as a failure line.

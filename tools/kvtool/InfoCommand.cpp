@@ -97,7 +97,7 @@ int RunInfo(const CommandContext& ctx) {
     if (withNames && OpenCategoryDB(ctx, db) != 0) return 1;
     // The plain listing names categories from the device's database when it
     // can be read, and shows ids otherwise.
-    const bool namesInLine = withNames || db.Load(kCategoryDBPath) == 0;
+    const bool namesInLine = withNames || db.Load(CATEGORY_DB_PATH) == 0;
     int status = 0;
     for (const std::string& hostPath : ctx.words) {
         const ImageTarget target(hostPath);

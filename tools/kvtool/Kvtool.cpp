@@ -53,7 +53,7 @@ void CommandContext::Fail(const std::string& subject, const std::string& reason)
 
 int OpenCategoryDB(const CommandContext& ctx, CCategoryDB& db) {
     const auto host = ctx.line.Value("--db");
-    const int result = host ? db.LoadHost(*host) : db.Load(kCategoryDBPath);
+    const int result = host ? db.LoadHost(*host) : db.Load(CATEGORY_DB_PATH);
     if (result != 0) ctx.Fail(host ? *host : "category database", ErrorText(result));
     return result;
 }

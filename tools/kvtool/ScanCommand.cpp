@@ -85,7 +85,7 @@ int RunScan(const CommandContext& ctx) {
 
     CImageItemList images(&db);
     CFolderList locations;
-    CImageScanner scanner(images, locations, db, std::u16string(kCategoryDBPath));
+    CImageScanner scanner(images, locations, db, std::u16string(CATEGORY_DB_PATH));
     scanner.ScanAll(ctx.line.Has("--full"));
     images.SetShowPrivate(!ctx.line.Has("--hide-private"));
     images.Resort(key->second, !ctx.line.Has("--descending"));

@@ -1,14 +1,16 @@
-#include "handheld/Strings.h"
+#include "catalogue/StringTable.h"
 
 #include <unordered_map>
 
-std::u16string LoadString(UINT id) {
-    static const std::unordered_map<UINT, std::u16string_view> table = {
-        {IDS_TOOLS, u"Tools"},
-        {IDR_MAINFRAME, u"Kestrelview\n\nKestrelview\n\n\nKestrelview.Document\nKestrelview Document"},
+#include "catalogue/CatalogueStrings.h"
+
+std::u16string LoadString(uint32_t id) {
+    static const std::unordered_map<uint32_t, std::u16string_view> table = {
+        {STRING_TOOLS, u"Tools"},
+        {STRING_MAINFRAME, u"Kestrelview\n\nKestrelview\n\n\nKestrelview.Document\nKestrelview Document"},
         {130, u"Are you sure you want to delete this image?"},
-        {131, u"All"},
-        {132, u"Unfiled"},
+        {131, STRING_ALL},
+        {132, STRING_UNFILED},
         {133, u"Are you sure you want to delete the selected category?"},
         {134, u"Delete all images currently being displayed?"},
         {135, u"There was an error setting the today wallpaper. Check to make sure you have enough "
@@ -18,7 +20,7 @@ std::u16string LoadString(UINT id) {
         {138, u"There was an error moving the file. Check that you have sufficient space and write "
               u"access."},
         {139, u"A file with that name already exists."},
-        {140, u"Internal"},
+        {140, STRING_INTERNAL},
         {141, u"Incorrect password."},
         {142, u"Incorrect password."},
         {143, u"The confirm password doesn't match."},
@@ -36,14 +38,14 @@ std::u16string LoadString(UINT id) {
         {508, u"All"},
         {509, u"Show Private Images"},
         {510, u"Hide Private Images"},
-        {IDS_NEW, u"New"},
+        {STRING_NEW, u"New"},
         {32878, u"List View"},
         {32879, u"Detail View"},
         {32880, u"Thumbnail View"},
         {32881, u"Gallery View"},
-        {ID_SLIDESHOW, u"Start slide show"},
-        {ID_SLIDESHOW_PREFERENCES, u"Slide show preferences"},
-        {ID_VIEW_PREFERENCES, u"View Preferences"},
+        {STRING_SLIDESHOW, u"Start slide show"},
+        {STRING_SLIDESHOW_PREFERENCES, u"Slide show preferences"},
+        {STRING_VIEW_PREFERENCES, u"View Preferences"},
     };
     auto it = table.find(id);
     return it == table.end() ? std::u16string() : std::u16string(it->second);
