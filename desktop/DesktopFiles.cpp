@@ -1,10 +1,8 @@
 #include "desktop/DesktopFiles.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -26,27 +24,6 @@ uint32_t ReadDesktopFile(const std::string& path, std::vector<uint8_t>& data) {
     return 0;
 }
 
-uint32_t WriteDesktopFileAtomic(const std::string& path, const std::vector<uint8_t>& data) {
-    std::string temp = path + ".~kvtemp";
-    {
-        File file;
-        if (uint32_t err = file.OpenHost(temp, GENERIC_WRITE, 0, CREATE_ALWAYS)) return err;
-        uint32_t put = 0;
-        uint32_t err = file.Write(data.data(), static_cast<uint32_t>(data.size()), put);
-        if (!err && put != data.size()) err = ERROR_DISK_FULL;
-        if (err) {
-            file.Close();
-            ::unlink(temp.c_str());
-            return err;
-        }
-    }
-    if (uint32_t err = RenameDesktopFile(temp, path)) {
-        ::unlink(temp.c_str());
-        return err;
-    }
-    return 0;
-}
-
 uint32_t CreateDesktopFolder(const std::string& path) {
     if (::mkdir(path.c_str(), 0777) == 0) return 0;
     int err = errno;
@@ -63,44 +40,10 @@ uint32_t RenameDesktopFile(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : WinErrorFromErrno(errno, to);
 }
 
-bool DesktopPathExists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
-}
-
-uint32_t DesktopFileTimes(const std::string& path, uint32_t& creation, uint32_t& lastWrite) {
-    File file;
-    if (uint32_t err = file.OpenHost(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING)) return err;
-    FileTime created = 0, written = 0;
-    if (uint32_t err = file.GetTimes(&created, nullptr, &written)) return err;
-    creation = Seconds1904FromFileTime(created);
-    lastWrite = Seconds1904FromFileTime(written);
-    return 0;
-}
-
 uint32_t SetDesktopFileTimes(const std::string& path, uint32_t creation, uint32_t lastWrite) {
     File file;
     if (uint32_t err = file.OpenHost(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING)) return err;
     FileTime created = LocalFileTimeToFileTime(LocalFileTimeFromSeconds1904(creation));
     FileTime written = LocalFileTimeToFileTime(LocalFileTimeFromSeconds1904(lastWrite));
     return file.SetTimes(&created, nullptr, &written);
-}
-
-uint32_t ListDesktopFolder(const std::string& path, std::vector<DesktopEntry>& entries) {
-    entries.clear();
-    DIR* dir = ::opendir(path.c_str());
-    if (!dir) return WinErrorFromErrno(errno, path);
-    while (dirent* d = ::readdir(dir)) {
-        std::string name = d->d_name;
-        if (name == "." || name == "..") continue;
-        struct stat st {};
-        if (::lstat((path + "/" + name).c_str(), &st) != 0) continue;
-        if (S_ISDIR(st.st_mode)) entries.push_back({name, true});
-        else if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) entries.push_back({name, false});
-    }
-    ::closedir(dir);
-    // The host's listing order is arbitrary; a sorted order makes runs repeatable.
-    std::sort(entries.begin(), entries.end(),
-              [](const DesktopEntry& a, const DesktopEntry& b) { return a.name < b.name; });
-    return 0;
 }

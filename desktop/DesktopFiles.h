@@ -9,19 +9,8 @@
 constexpr uint32_t kMaxDesktopFileSize = 256u << 20;  // whole-file reads
 
 uint32_t ReadDesktopFile(const std::string& path, std::vector<uint8_t>& data);
-// Writes a temporary file beside path and renames it over path.
-uint32_t WriteDesktopFileAtomic(const std::string& path, const std::vector<uint8_t>& data);
 // 0 also when the folder exists already.
 uint32_t CreateDesktopFolder(const std::string& path);
 uint32_t DeleteDesktopFile(const std::string& path);
 uint32_t RenameDesktopFile(const std::string& from, const std::string& to);
-bool DesktopPathExists(const std::string& path);
-// Creation and last-write times as local Seconds1904.
-uint32_t DesktopFileTimes(const std::string& path, uint32_t& creation, uint32_t& lastWrite);
 uint32_t SetDesktopFileTimes(const std::string& path, uint32_t creation, uint32_t lastWrite);
-
-struct DesktopEntry {
-    std::string name;
-    bool isFolder = false;  // a real folder, not a link to one
-};
-uint32_t ListDesktopFolder(const std::string& path, std::vector<DesktopEntry>& entries);

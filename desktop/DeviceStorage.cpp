@@ -129,24 +129,6 @@ std::vector<CardInfo> CDeviceStorage::EnumerateCards(const CSyncReporter& report
     return cards;
 }
 
-int32_t CDeviceStorage::ListFolder(const std::u16string& folder, bool withFolders,
-                                   std::vector<HandheldEntry>& entries) {
-    entries.clear();
-    FindBuffer found;
-    std::u16string pattern = JoinHandheldPath(folder, u"*.*");
-    if (!CeFindAllFiles(pattern.c_str(), FAF_ATTRIBUTES | FAF_LASTWRITE_TIME | FAF_NAME, &found.count,
-                        &found.data))
-        return ERR_LISTING_FAILED;
-    for (DWORD i = 0; i < found.count; ++i) {
-        const CE_FIND_DATA& d = found.data[i];
-        std::u16string name = NameOf(d);
-        bool isFolder = (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (isFolder ? !withFolders : !IsPhotoName(name)) continue;
-        entries.push_back({name, Seconds1904FromRawFileTime(d.ftLastWriteTime), isFolder});
-    }
-    return 0;
-}
-
 uint32_t CDeviceStorage::CreateFolder(const std::u16string& path) {
     auto create = [](const std::u16string& p) -> uint32_t {
         if (CeCreateDirectory(p.c_str(), nullptr)) return 0;

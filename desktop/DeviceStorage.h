@@ -16,15 +16,8 @@ struct CardInfo {
     uint32_t reserved2 = 0;
 };
 
-// A file or folder listed on the handheld.
-struct HandheldEntry {
-    std::u16string name;
-    uint32_t time = 0;  // last write, Seconds1904 counted on the raw file time
-    bool isFolder = false;
-};
-
 // The handheld's storage over the remote calls: its cards with their
-// identity and write protection, the root prefix, listings, folder creation
+// identity and write protection, the root prefix, folder creation
 // and deletion with the retry for locked files.
 class CDeviceStorage {
 public:
@@ -43,10 +36,6 @@ public:
     // Reads the card's identity file or makes one; "" when there is none.
     static std::string VolumeIdentity(const std::u16string& cardFolder);
 
-    // Files with extension jpg or jpeg and, when wanted, sub-folders.
-    // ERR_LISTING_FAILED when the folder cannot be listed.
-    static int32_t ListFolder(const std::u16string& folder, bool withFolders,
-                              std::vector<HandheldEntry>& entries);
     static uint32_t CreateFolder(const std::u16string& path);
     // Up to six attempts, 500 ms apart, while the file is locked.
     static uint32_t DeleteFile(const std::u16string& path);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "desktop/DesktopFiles.h"
+#include "platform/base/AtomicWrite.h"
 #include "platform/base/File.h"
 #include "platform/base/Text.h"
 #include "platform/base/ByteOrder.h"
@@ -101,5 +102,6 @@ std::vector<uint8_t> CLastSyncCache::Image(const std::string& locationName, uint
 
 uint32_t CLastSyncCache::Save(const std::string& hostPath, const std::string& locationName,
                               uint32_t reserved1, uint32_t reserved2, uint32_t writtenAt) const {
-    return WriteDesktopFileAtomic(hostPath, Image(locationName, reserved1, reserved2, writtenAt));
+    std::vector<uint8_t> image = Image(locationName, reserved1, reserved2, writtenAt);
+    return ReplaceHostFile(hostPath, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()));
 }

@@ -4,7 +4,8 @@
 #include <vector>
 
 #include "catalogue/CategoryDB.h"
-#include "desktop/DeviceStorage.h"
+#include "desktop/DesktopSide.h"
+#include "desktop/HandheldSide.h"
 #include "desktop/LastSyncCache.h"
 #include "desktop/SyncReporter.h"
 #include "desktop/SyncTypes.h"
@@ -13,6 +14,8 @@
 // every card, its photo folder and its camera folder (\DCIM with all its
 // sub-folders) are brought into step with a mirror tree under the desktop
 // sync folder, in one of three modes, after the category database step.
+// The engine reaches both sides only through their side interface, and
+// one copy loop serves both directions.
 class CSyncEngine {
 public:
     static constexpr uint32_t kBlockSize = 4096;
@@ -25,7 +28,7 @@ public:
 
 private:
     struct Location {
-        std::u16string handheldFolder;
+        std::string handheldFolder;
         std::vector<std::string> desktopLevels;  // folders to make, outermost first
         std::string locationName;                // "Internal" or the card folder
         size_t nameLimit = kInternalNameLimit;
@@ -36,7 +39,7 @@ private:
     };
     // A handheld folder and the desktop folder that mirrors it.
     struct FolderPair {
-        std::u16string handheld;
+        std::string handheld;
         std::string desktop;
     };
     struct PassState {
@@ -45,31 +48,36 @@ private:
         bool handheldChanged = false;
     };
 
+    int32_t SyncCards(const std::vector<CardInfo>& cards);
     int32_t SyncCategories();
     int32_t SyncLocation(const Location& location);
     int32_t ClearForMode(const Location& location);
     int32_t HandheldToDesktop(const Location& location, PassState& state);
-    int32_t HandheldFolderToDesktop(const FolderPair& folder, const std::vector<HandheldEntry>& files,
+    int32_t HandheldFolderToDesktop(const FolderPair& folder, const std::vector<SideEntry>& files,
                                     PassState& state);
     int32_t DesktopToHandheld(const Location& location, PassState& state);
     int32_t DesktopFolderToHandheld(const Location& location, const FolderPair& folder,
                                     PassState& state, std::vector<std::string>& removals);
-    int32_t CopyToDesktop(const std::u16string& handheldPath, uint32_t time,
-                          const std::u16string& name, const std::string& desktopFolder);
-    int32_t CopyToHandheld(const std::string& desktopPath, const std::u16string& name, uint32_t time,
-                           const std::u16string& handheldFolder, uint32_t& producedTime);
-    void NotifyHandheld();
+    // The one copy loop: from a file of one side into the folder of the
+    // other, through a temporary file that takes the target's place only
+    // when whole. kept receives the time the target's side kept.
+    int32_t CopyFile(ISyncSide& from, const std::string& fromPath, ISyncSide& to,
+                     const std::string& toFolder, const std::string& name, uint32_t time,
+                     uint32_t& kept);
+    int32_t CopyBlocks(ISideReader& in, ISideWriter& out);
 
     // Name checks with their messages; ansi receives the stored form.
-    bool AcceptName(const std::u16string& name, size_t limit, std::string& ansi) const;
-    bool AcceptFolder(const std::u16string& folder, std::string& ansi) const;
-    std::vector<FolderPair> DesktopFolders(const Location& location) const;
+    bool AcceptName(const std::string& name, size_t limit, std::string& ansi) const;
+    bool AcceptFolder(const std::string& folder, std::string& ansi) const;
+    std::vector<FolderPair> DesktopFolders(const Location& location);
 
+    CHandheldSide m_handheld;
+    CDesktopSide m_desktop;
     CSyncReporter m_report;
     std::string m_brand;
     uint16_t m_mode;
     std::string m_syncFolder;
-    std::u16string m_rootPrefix;
+    std::string m_rootPrefix;
     // The desktop's copy of the category database lives for the whole run.
     CCategoryDB m_desktopCategories;
     std::string m_desktopCategoriesPath;
