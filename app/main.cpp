@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "app/KestrelviewEntry.h"
+#include "platform/base/Collation.h"
 #include "platform/base/DeviceFolder.h"
 #include "platform/window/HeadlessBackend.h"
 #include "platform/window/InputScript.h"
@@ -104,6 +105,7 @@ std::u16string OwnProgramPath() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    UseUserCollation();
     Arguments args;
     if (!ParseArguments(argc, argv, args)) {
         std::fputs(USAGE, stderr);

@@ -41,12 +41,22 @@ public:
     // True when the folder's cache exists and was read whole.
     bool LoadCache(std::u16string_view folder);
     bool LoadCache(const DeviceFolder& device, std::u16string_view folder);
-    // Writes the entries held, in order, as the folder's cache (anew).
+    // Writes the entries held, in order, as the folder's cache (anew), and
+    // dates the cache and its folder so that any later change of the
+    // folder's files makes the folder newer than its cache.
     bool SaveCache(std::u16string_view folder);
     bool SaveCache(const DeviceFolder& device, std::u16string_view folder);
+    // False when files were added to, removed from or renamed in the folder
+    // after its cache was written (other programs do not delete caches):
+    // the folder is then newer than its cache and is to be walked.
+    static bool IsCurrent(std::u16string_view folder);
+    static bool IsCurrent(const DeviceFolder& device, std::u16string_view folder);
     // 0 or the error from deleting the folder's cache file.
     static uint32_t DeleteCache(std::u16string_view folder);
     static uint32_t DeleteCache(const DeviceFolder& device, std::u16string_view folder);
+    // Whoever changes, adds or removes an image while the program is not
+    // running deletes the cache of the image's folder this way.
+    static uint32_t DeleteCacheOf(std::u16string_view imagePath);
     static std::u16string CachePath(std::u16string_view folder);
 
     void AddEntry(std::u16string_view name, const RecordId& category);

@@ -8,23 +8,24 @@
 #include "catalogue/CategoryDB.h"
 #include "catalogue/CrtRand.h"
 #include "catalogue/FileOperations.h"
+#include "platform/base/Collation.h"
 #include "platform/base/Text.h"
 #include "platform/base/WinError.h"
 
 namespace {
 
-// What a record is sorted on under one key: a text or a number.
+// What a record is sorted on under one key: the collation key of a text,
+// or a number.
 struct SortValue {
-    std::u16string text;
+    std::wstring text;
     uint32_t number = 0;
 };
 
 SortValue SortValueOf(CImageItem& record, uint16_t key, const CCategoryDB* db) {
     switch (key) {
-        case SORT_LOCATION: return {record.Folder()};
-        case SORT_NAME: return {record.Title()};
-        case SORT_CATEGORY:
-            return {db ? record.GetCategoryName(*db) : std::u16string(STRING_UNFILED)};
+        case SORT_LOCATION: return {UserSortKey(record.Folder())};
+        case SORT_NAME: return {UserSortKey(record.Title())};
+        case SORT_CATEGORY: return {UserSortKey(db ? record.GetCategoryName(*db) : std::u16string(STRING_UNFILED))};
         case SORT_SIZE: return {{}, record.GetSize()};
         case SORT_DIMENSIONS: return {{}, record.GetWidth()};
         case SORT_DATE: return {{}, record.GetDate()};
@@ -43,7 +44,7 @@ int CompareValues(const SortValue& a, const SortValue& b, uint16_t key, bool asc
     switch (key) {
         case SORT_LOCATION:
         case SORT_NAME:
-        case SORT_CATEGORY: result = CompareNoCase(a.text, b.text); break;
+        case SORT_CATEGORY: result = a.text.compare(b.text); break;
         case SORT_NOTE: result = static_cast<int>(a.number) - static_cast<int>(b.number); break;
         default: result = Sign(a.number, b.number); break;
     }

@@ -90,21 +90,30 @@ bool CImageScanner::ScanFolder(std::u16string_view folder, bool removable, bool 
     if (useCache && !fullRescan) {
         CFileListCache cache;
         if (cache.LoadCache(folder)) {
-            std::vector<std::unique_ptr<CImageItem>> records;
-            for (size_t i = 0; i < cache.Count(); ++i) {
-                const FileListCacheEntry& entry = cache.At(i);
-                if (!IsPlainName(entry.name)) continue;
-                records.push_back(std::make_unique<CImageItem>());
-                records.back()->InitFromCacheEntry(folder, entry.name, entry.category, removable);
-            }
-            const bool added = m_images.InsertMany(std::move(records)) > 0;
             // The cache stands for the folder once; the next start walks it
-            // unless the cache is written again when the view closes.
+            // unless the cache is written again when the view closes. A
+            // folder changed since its cache was written is walked now.
+            const bool current = CFileListCache::IsCurrent(folder);
+            const bool added = current && ScanFromCache(cache, folder, removable);
             CFileListCache::DeleteCache(folder);
-            return added;
+            if (current) return added;
         }
     }
     return Walk(folder, removable, recursive);
+}
+
+bool CImageScanner::ScanFromCache(const CFileListCache& cache, std::u16string_view folder, bool removable) {
+    std::vector<std::unique_ptr<CImageItem>> records;
+    for (size_t i = 0; i < cache.Count(); ++i) {
+        const FileListCacheEntry& entry = cache.At(i);
+        if (!IsPlainName(entry.name)) continue;
+        auto record = std::make_unique<CImageItem>();
+        record->InitFromCacheEntry(folder, entry.name, entry.category, removable);
+        // A file deleted behind the cache's back is not listed; looking for
+        // it opens no image.
+        if (PathExists(record->GetPath())) records.push_back(std::move(record));
+    }
+    return m_images.InsertMany(std::move(records)) > 0;
 }
 
 bool CImageScanner::Walk(std::u16string_view folder, bool removable, bool recursive) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 class CCategoryDB;
+class CFileListCache;
 class CFolderList;
 class CImageItemList;
 struct ShellChange;
@@ -66,7 +67,7 @@ public:
 private:
     bool ScanCard(std::u16string_view cardPath, bool fullRescan);
     bool InsertFromFile(std::u16string_view path, bool removable);
-    bool ScanFromCache(std::u16string_view folder, bool removable);
+    bool ScanFromCache(const CFileListCache& cache, std::u16string_view folder, bool removable);
     bool Walk(std::u16string_view folder, bool removable, bool recursive);
     void SaveCache(std::u16string_view folder);
 

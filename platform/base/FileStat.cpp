@@ -58,3 +58,12 @@ uint32_t HostAttributes(const std::string& hostPath, bool isRootEntry, uint32_t&
     }
     return ERROR_SUCCESS;
 }
+
+uint32_t SetHostWriteTime(const std::string& hostPath, FileTime lastWrite) {
+    const FileTime since1970 = lastWrite - kFileTimeUnixEpoch;
+    struct timespec times[2] = {{0, UTIME_OMIT},
+                                {static_cast<time_t>(since1970 / kFileTimeTicksPerSecond),
+                                 static_cast<long>(since1970 % kFileTimeTicksPerSecond) * 100}};
+    if (utimensat(AT_FDCWD, hostPath.c_str(), times, 0) != 0) return WinErrorFromErrno(errno, hostPath);
+    return ERROR_SUCCESS;
+}

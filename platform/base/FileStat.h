@@ -19,3 +19,5 @@ uint32_t StatFd(int fd, FileStat& out);
 // Attributes of a host entry; isRootEntry makes mount points and links to
 // folders storage cards.
 uint32_t HostAttributes(const std::string& hostPath, bool isRootEntry, uint32_t& attributes);
+// Gives a host file or folder that last-write time (the access time stays).
+uint32_t SetHostWriteTime(const std::string& hostPath, FileTime lastWrite);

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "catalogue/CatalogueStrings.h"
 #include "catalogue/CategoryDB.h"
@@ -19,7 +20,7 @@ namespace {
 constexpr std::u16string_view kDB = u"\\Program Files\\Farrowdale\\Kestrelview\\_CategoryDB";
 
 class ImageScannerTest : public ::testing::Test {
-protected:
+public:
     TempDevice device;
     CCategoryDB categories;
     CImageItemList images{&categories};
@@ -133,15 +134,69 @@ TEST_F(ImageScannerTest, CachesStandForTheirFolderOnce) {
 }
 
 TEST_F(ImageScannerTest, AZeroEntryCacheHidesTheFolderUntilAFullRescan) {
-    CFileListCache empty;
-    MakeHostDirs(device.Host("My Documents/Kestrelview"));
-    ASSERT_TRUE(empty.SaveCache(MAIN_PHOTO_FOLDER));
+    // The photo is there before the cache is written, so the cache is not
+    // older than the folder and is honoured.
     Photo("My Documents/Kestrelview/a.jpg");
+    CFileListCache empty;
+    ASSERT_TRUE(empty.SaveCache(MAIN_PHOTO_FOLDER));
     scanner.ScanAll(false);
     EXPECT_EQ(0u, images.Size());
     EXPECT_FALSE(std::filesystem::exists(device.Host("My Documents/Kestrelview/KVFileListCache.fdf")));
     scanner.ScanAll(true);
     EXPECT_EQ(1u, images.Size());
+}
+
+// Other programs (a file manager, a camera import) add and delete photos
+// without deleting the cache: a folder changed after its cache was written
+// is walked, and a cached name whose file is gone is never listed.
+TEST_F(ImageScannerTest, CachesOlderThanTheirFolderAreNotTrusted) {
+    const struct {
+        const char* change;
+        std::function<void(ImageScannerTest&)> act;
+        std::vector<std::u16string> expected;
+    } cases[] = {
+        {"a photo copied in",
+         [](ImageScannerTest& t) { t.Photo("My Documents/Kestrelview/c.jpg"); },
+         {u"\\My Documents\\Kestrelview\\a.jpg", u"\\My Documents\\Kestrelview\\b.jpg",
+          u"\\My Documents\\Kestrelview\\c.jpg"}},
+        {"a photo deleted",
+         [](ImageScannerTest& t) { std::filesystem::remove(t.device.Host("My Documents/Kestrelview/a.jpg")); },
+         {u"\\My Documents\\Kestrelview\\b.jpg"}},
+        {"a photo renamed",
+         [](ImageScannerTest& t) {
+             std::filesystem::rename(t.device.Host("My Documents/Kestrelview/a.jpg"),
+                                     t.device.Host("My Documents/Kestrelview/z.jpg"));
+         },
+         {u"\\My Documents\\Kestrelview\\b.jpg", u"\\My Documents\\Kestrelview\\z.jpg"}},
+        {"nothing", [](ImageScannerTest&) {},
+         {u"\\My Documents\\Kestrelview\\a.jpg", u"\\My Documents\\Kestrelview\\b.jpg"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.change);
+        std::filesystem::remove_all(device.Host("My Documents"));
+        Photo("My Documents/Kestrelview/a.jpg");
+        Photo("My Documents/Kestrelview/b.jpg");
+        images.Clear();
+        scanner.ScanAll(true);
+        scanner.SaveCaches();
+        c.act(*this);
+        images.Clear();
+        scanner.ScanAll(false);
+        EXPECT_EQ(c.expected, Paths());
+        EXPECT_FALSE(std::filesystem::exists(device.Host("My Documents/Kestrelview/KVFileListCache.fdf")));
+    }
+}
+
+TEST_F(ImageScannerTest, ACachedNameWhoseFileIsGoneIsNotListed) {
+    Photo("My Documents/Kestrelview/a.jpg");
+    CFileListCache cache;
+    cache.AddEntry(u"a.jpg", CATEGORY_ID_UNFILED);
+    cache.AddEntry(u"gone.jpg", CATEGORY_ID_UNFILED);
+    ASSERT_TRUE(cache.SaveCache(MAIN_PHOTO_FOLDER));
+    const uint64_t opensBefore = File::OpenCount();
+    scanner.ScanAll(false);
+    EXPECT_EQ(opensBefore + 1, File::OpenCount());  // the cache, no image
+    EXPECT_EQ(std::vector<std::u16string>{u"\\My Documents\\Kestrelview\\a.jpg"}, Paths());
 }
 
 TEST_F(ImageScannerTest, CardsComeAndGoThroughRealNotifications) {

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "catalogue/CatalogueStrings.h"
+#include "catalogue/FileListCache.h"
 #include "catalogue/ImageScanner.h"
 #include "catalogue/TrailerThumbnailStore.h"
 #include "catalogue/FolderFinder.h"
@@ -136,6 +137,7 @@ int RunRender(const CommandContext& ctx) {
         return 1;
     }
     file.Close();
+    if (renderer.LastReport().thumbnailStored) target.Changed();
     if (const uint32_t err = WritePicture(output, bitmap->Row(0), bitmap->Width(), bitmap->Height(), bitmap->Stride())) {
         ctx.Fail(output, ErrorText(static_cast<int>(err)));
         return 1;
@@ -214,6 +216,7 @@ int RunThumbnails(const CommandContext& ctx) {
             ++present;
         } else if (renderer.LastReport().thumbnailStored) {
             ++stored;
+            CFileListCache::DeleteCacheOf(paths[i]);
         } else {
             ++failed;
             ctx.Fail(Utf16ToUtf8(paths[i]), "the thumbnail could not be stored");

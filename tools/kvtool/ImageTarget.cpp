@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "catalogue/FileListCache.h"
 #include "catalogue/ImageItem.h"
 #include "platform/base/DeviceFolder.h"
 #include "platform/base/Text.h"
@@ -27,3 +28,5 @@ ImageTarget::ImageTarget(const std::string& hostPath) {
 ImageTarget::~ImageTarget() {
     if (m_previousRoot) DeviceFolder::SetCurrent(*m_previousRoot);
 }
+
+void ImageTarget::Changed() const { CFileListCache::DeleteCacheOf(m_path); }

@@ -15,6 +15,9 @@ public:
     ImageTarget& operator=(const ImageTarget&) = delete;
 
     const std::u16string& HandheldPath() const { return m_path; }
+    // After the photo was changed: its folder's file list cache no longer
+    // tells the truth, so it is deleted and the next start walks the folder.
+    void Changed() const;
     bool IsRemovable() const { return m_removable; }
 
 private:

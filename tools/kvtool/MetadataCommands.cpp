@@ -27,8 +27,11 @@ bool CheckWordCount(const CommandContext& ctx, const char* name, size_t most) {
     return true;
 }
 
-int Report(const CommandContext& ctx, int result) {
-    if (result == 0) return 0;
+int Report(const CommandContext& ctx, const ImageTarget& target, int result) {
+    if (result == 0) {
+        target.Changed();
+        return 0;
+    }
     ctx.Fail(ctx.words[0], ErrorText(result));
     return 1;
 }
@@ -74,7 +77,7 @@ int RunNote(const CommandContext& ctx) {
         ctx.out << Utf16ToUtf8(note) << "\n";
         return 0;
     }
-    return Report(ctx, item.SetNote(Utf8ToUtf16(ctx.words[1])));
+    return Report(ctx, target, item.SetNote(Utf8ToUtf16(ctx.words[1])));
 }
 
 int RunPrivate(const CommandContext& ctx) {
@@ -91,7 +94,7 @@ int RunPrivate(const CommandContext& ctx) {
         ctx.Fail(value, "expected on or off");
         return 2;
     }
-    return Report(ctx, item.SetPrivate(value == "on"));
+    return Report(ctx, target, item.SetPrivate(value == "on"));
 }
 
 int RunCategory(const CommandContext& ctx) {
@@ -108,5 +111,5 @@ int RunCategory(const CommandContext& ctx) {
     }
     RecordId id{};
     if (!WantedCategory(ctx, db, id)) return 1;
-    return Report(ctx, item.SetCategory(id));
+    return Report(ctx, target, item.SetCategory(id));
 }

@@ -86,9 +86,11 @@ int RunScan(const CommandContext& ctx) {
     CImageItemList images(&db);
     CFolderList locations;
     CImageScanner scanner(images, locations, db, std::u16string(CATEGORY_DB_PATH));
+    // The key is chosen before the scan, as the program does, so that equal
+    // keys keep the order the scan found them.
+    images.Resort(key->second, !ctx.line.Has("--descending"));
     scanner.ScanAll(ctx.line.Has("--full"));
     images.SetShowPrivate(!ctx.line.Has("--hide-private"));
-    images.Resort(key->second, !ctx.line.Has("--descending"));
 
     ImageFilter filter;
     filter.category = category;
