@@ -1,6 +1,8 @@
 #include "catalogue/FolderFinder.h"
 
 #include "catalogue/CatalogueTypes.h"
+#include "platform/base/DeviceFolder.h"
+#include "platform/base/FileStat.h"
 #include "platform/base/FileSystem.h"
 #include "platform/base/WinError.h"
 
@@ -11,6 +13,12 @@ std::u16string PatternOf(const std::u16string& folder) {
 }  // namespace
 
 bool CFolderFinder::Push(const std::u16string& folder) {
+    std::string host;
+    FileStat st;
+    if (DeviceFolder::Current().ToHost(folder, host) == ERROR_SUCCESS && StatHost(host, st) == ERROR_SUCCESS &&
+        !m_walked.insert({st.volume, st.fileIndex}).second) {
+        return false;
+    }
     auto finder = std::make_unique<FileFinder>();
     // The finder leaves out "." and "..".
     if (finder->First(PatternOf(folder), m_current) != ERROR_SUCCESS) return false;
@@ -47,5 +55,6 @@ void CFolderFinder::Advance(bool descend) {
 
 void CFolderFinder::Close() {
     m_stack.clear();
+    m_walked.clear();
     m_more = false;
 }

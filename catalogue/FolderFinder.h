@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <set>
+#include <utility>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +30,9 @@ private:
     bool Push(const std::u16string& folder);
     void Advance(bool descend);
 
+    // Folders already walked, by identity: a link back up the tree (a loop)
+    // is followed once and its folders are never listed again.
+    std::set<std::pair<uint64_t, uint64_t>> m_walked;
     std::vector<Level> m_stack;
     FindData m_current;
     bool m_recursive = false;

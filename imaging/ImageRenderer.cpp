@@ -157,6 +157,10 @@ void ImageRenderer::StoreThumbnail(File& file, const Bitmap& decoded, const Rect
     // Stored unturned: the thumbnail stands for the image as it is.
     const Size size = ThumbnailFitSize(uint32_t(source.Width()), uint32_t(source.Height()));
     auto thumbnail = CreateImageBitmap(nullptr, size.cx, size.cy, 32);
-    if (!thumbnail || ResampleInto(decoded, source, *thumbnail, 0) != 0) return;
-    m_report.thumbnailStored = m_thumbnails->Store(file, *thumbnail) == 0;
+    if (!thumbnail || ResampleInto(decoded, source, *thumbnail, 0) != 0) {
+        m_report.thumbnailError = int(ERROR_NOT_ENOUGH_MEMORY);
+        return;
+    }
+    m_report.thumbnailError = m_thumbnails->Store(file, *thumbnail);
+    m_report.thumbnailStored = m_report.thumbnailError == 0;
 }

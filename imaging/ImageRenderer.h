@@ -22,6 +22,7 @@ struct RenderReport {
     uint8_t scaleShift = 0;
     uint8_t rotation = 0;
     bool thumbnailStored = false;
+    int thumbnailError = 0;  // why a thumbnail asked for was not stored
     Rect fit;
 };
 

@@ -18,6 +18,8 @@ uint32_t FromStatxResult(const struct statx& sx, FileStat& out) {
     out.lastAccessTime = FromStatx(sx.stx_atime);
     out.lastWriteTime = FromStatx(sx.stx_mtime);
     out.creationTime = (sx.stx_mask & STATX_BTIME) ? FromStatx(sx.stx_btime) : out.lastWriteTime;
+    out.volume = uint64_t(sx.stx_dev_major) << 32 | sx.stx_dev_minor;
+    out.fileIndex = sx.stx_ino;
     return ERROR_SUCCESS;
 }
 

@@ -12,6 +12,9 @@ struct FileStat {
     FileTime creationTime = 0;  // birth time where kept, else last write
     FileTime lastAccessTime = 0;
     FileTime lastWriteTime = 0;
+    // Which file this is, whatever path reached it (device and inode).
+    uint64_t volume = 0;
+    uint64_t fileIndex = 0;
 };
 
 uint32_t StatHost(const std::string& hostPath, FileStat& out);  // follows links

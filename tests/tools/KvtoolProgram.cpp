@@ -1,10 +1,12 @@
 #include "tests/tools/KvtoolProgram.h"
 
 #include <fcntl.h>
-#include <spawn.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -42,7 +44,8 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
 }
 }  // namespace
 
-ProgramRun RunKvtoolProgram(const std::vector<std::string>& args, const std::vector<std::string>& environment) {
+ProgramRun RunKvtoolProgram(const std::vector<std::string>& args, const std::vector<std::string>& environment,
+                            bool asNobody) {
     TempDir outputs;
     const std::string outPath = outputs / "out", errPath = outputs / "err";
     std::vector<std::string> argv{KV_KVTOOL_PROGRAM};
@@ -50,18 +53,26 @@ ProgramRun RunKvtoolProgram(const std::vector<std::string>& args, const std::vec
     std::vector<std::string> envp = MergedEnvironment(environment);
     std::vector<char*> argvPointers = Pointers(argv), envpPointers = Pointers(envp);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ProgramRun run;
-    pid_t child = 0;
-    const int spawned = posix_spawn(&child, KV_KVTOOL_PROGRAM, &actions, nullptr, argvPointers.data(),
-                                    envpPointers.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
+    const passwd* nobody = asNobody && getuid() == 0 ? getpwnam("nobody") : nullptr;
+    if (asNobody && getuid() == 0 && !nobody) {
+        run.err = "no user named nobody";
+        return run;
+    }
+    const pid_t child = fork();
+    if (child < 0) {
         run.err = "cannot start " KV_KVTOOL_PROGRAM;
         return run;
+    }
+    if (child == 0) {
+        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0 || err < 0 || dup2(out, STDOUT_FILENO) < 0 || dup2(err, STDERR_FILENO) < 0) _exit(127);
+        if (nobody && (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)) {
+            _exit(126);
+        }
+        execve(KV_KVTOOL_PROGRAM, argvPointers.data(), envpPointers.data());
+        _exit(127);
     }
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {

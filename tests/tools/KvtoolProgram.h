@@ -10,7 +10,10 @@ struct ProgramRun {
 
 // Runs the built kvtool with the arguments, with NAME=VALUE settings added
 // to (or replacing) the test's environment, and waits for it to end.
-ProgramRun RunKvtoolProgram(const std::vector<std::string>& args, const std::vector<std::string>& environment = {});
+// With asNobody, a run by root is made as the unprivileged user "nobody", so
+// that file permissions apply to it.
+ProgramRun RunKvtoolProgram(const std::vector<std::string>& args, const std::vector<std::string>& environment = {},
+                            bool asNobody = false);
 
 // The environment for a run under a locale compiled for the tests
 // ("fr_FR.UTF-8", "de_DE.UTF-8") or a system one ("C").

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -213,4 +214,167 @@ TEST_F(KvtoolProgramTest, AccentedTextsSortByTheUsersLanguage) {
         }
         EXPECT_EQ(c.categories, categories);
     }
+}
+
+// A change that would lose part of what the user gave is refused, naming
+// the loss, unless the user asks to go ahead.
+TEST_F(KvtoolProgramTest, ChangesThatLoseSomethingAreRefusedUnlessForced) {
+    const struct {
+        std::vector<std::string> args;
+        std::string named;  // in the refusal
+    } cases[] = {
+        {{"note", Main("sunset.jpg"), std::string(4096, 'x')}, "4096 bytes"},
+        {{"note", Main("sunset.jpg"), "Sunset \xE6\x97\xA5\xE6\x9C\xAC"}, "\xE6\x97\xA5\xE6\x9C\xAC"},
+        {{"note", Main("sunset.jpg"), "end\rstart"}, "carriage return"},
+        {{"categories", "add", "\xC5\xB4" "ales"}, "\xC5\xB4"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.named);
+        WriteHostFile(Main("sunset.jpg"), sunset);
+        const ProgramRun refused = Run(c.args);
+        EXPECT_EQ(1, refused.status);
+        EXPECT_NE(std::string::npos, refused.err.find(c.named)) << refused.err;
+        EXPECT_NE(std::string::npos, refused.err.find("--force")) << refused.err;
+        EXPECT_EQ(sunset, ReadHostFile(Main("sunset.jpg")));
+        std::vector<std::string> forced = c.args;
+        forced.push_back("--force");
+        Ok(forced);
+    }
+    EXPECT_NE(std::string::npos, Ok({"categories", "list"}).find("?ales"));
+    // What is stored whole goes through without asking.
+    Ok({"note", Main("sunset.jpg"), "Line one\r\nline two, \xC3\xA9t\xC3\xA9"});
+    EXPECT_EQ("Line one\nline two, \xC3\xA9t\xC3\xA9\n", Ok({"note", Main("sunset.jpg")}));
+    Ok({"categories", "add", "\xC3\x89t\xC3\xA9"});
+}
+
+TEST_F(KvtoolProgramTest, CategoryFiltersTakeTheNamesScanPrints) {
+    WriteHostFile(Main("filed.jpg"), sunset);
+    const std::string id = Ok({"categories", "add", "all"}).substr(0, 16);
+    Ok({"category", Main("filed.jpg"), "--id", id});
+    const struct {
+        std::vector<std::string> filter;
+        std::vector<std::string> names;
+    } cases[] = {
+        {{"--category", "All"}, {"filed.jpg", "sunset.jpg", "beach.jpg"}},
+        {{"--category", "ALL"}, {"filed.jpg", "sunset.jpg", "beach.jpg"}},
+        {{"--category", "Unfiled"}, {"sunset.jpg", "beach.jpg"}},
+        {{"--category", "unfiled"}, {"sunset.jpg", "beach.jpg"}},
+        {{"--id", id}, {"filed.jpg"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.filter[1]);
+        std::vector<std::string> args{"scan", "--sort", "location"};
+        args.insert(args.end(), c.filter.begin(), c.filter.end());
+        EXPECT_EQ(c.names, Names(Ok(args)));
+    }
+}
+
+TEST_F(KvtoolProgramTest, LocationsAreNamedOrGivenAsFolders) {
+    const struct {
+        std::string location;
+        std::vector<std::string> names;
+    } cases[] = {
+        {"Internal", {"sunset.jpg"}},
+        {"storage card", {"beach.jpg"}},
+        {"\\My Documents\\Kestrelview\\", {"sunset.jpg"}},
+        {"/Storage Card/DCIM", {"beach.jpg"}},
+        {root / "Storage Card/", {"beach.jpg"}},
+        {root / "My Documents/Kestrelview", {"sunset.jpg"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.location);
+        EXPECT_EQ(c.names, Names(Ok({"scan", "--location", c.location})));
+    }
+    for (const std::string& unknown : std::vector<std::string>{"Nowhere", "\\Windows", root / "Windows"}) {
+        const ProgramRun run = Run({"scan", "--location", unknown});
+        EXPECT_EQ(1, run.status);
+        EXPECT_EQ("kvtool: " + unknown + ": no such location (the locations are: Internal, Storage Card)\n", run.err);
+        EXPECT_EQ("", run.out);
+    }
+}
+
+TEST_F(KvtoolProgramTest, ScanShowsTheNoteAndThePrivateMark) {
+    WriteHostFile(Main("plain.jpg"), sunset);
+    Ok({"note", Main("sunset.jpg"), "Evening\non the hill"});
+    Ok({"private", Main("sunset.jpg"), "on"});
+    const std::string text = Ok({"scan", "--location", "Internal"});
+    EXPECT_EQ((std::vector<std::string>{"-", "note"}), Column(text, 5));
+    EXPECT_EQ((std::vector<std::string>{"-", "private"}), Column(text, 6));
+    const std::string json = Ok({"scan", "--json", "--location", "Internal"});
+    EXPECT_NE(std::string::npos, json.find("\"private\": true, \"note\": \"Evening\\non the hill\""));
+    EXPECT_NE(std::string::npos, json.find("\"private\": false, \"note\": \"\""));
+}
+
+// Files the decoder refuses are passed over with their reason; only a
+// photo that could be drawn but kept no thumbnail makes the run fail.
+TEST_F(KvtoolProgramTest, ThumbnailsPassOverFilesThatCannotBeDecoded) {
+    WriteHostFile(Main("progressive.jpg"), ReadHostFile(FixturePath("jpeg/progressive.jpg")));
+    WriteHostFile(Main("text.jpg"), {'n', 'o', 't', ' ', 'a', ' ', 'p', 'h', 'o', 't', 'o'});
+    ProgramRun run = Run({"thumbnails"});
+    EXPECT_EQ(0, run.status) << run.err;
+    EXPECT_EQ("2 thumbnails stored, 0 already there, 2 could not be decoded, 0 failed\n", run.out);
+    EXPECT_NE(std::string::npos,
+              run.err.find("kvtool: " + Main("progressive.jpg") + ": cannot be decoded, passed over: progressive JPEG "
+                           "not supported (-234)\n"))
+        << run.err;
+    EXPECT_NE(std::string::npos, run.err.find("kvtool: " + Main("text.jpg") + ": cannot be decoded, passed over: "))
+        << run.err;
+
+    WriteHostFile(Main("locked.jpg"), sunset);
+    chmod(Main("locked.jpg").c_str(), 0444);
+    run = Run({"thumbnails"});
+    EXPECT_EQ(1, run.status);
+    EXPECT_EQ("0 thumbnails stored, 2 already there, 2 could not be decoded, 1 failed\n", run.out);
+    EXPECT_NE(std::string::npos, run.err.find("kvtool: " + Main("locked.jpg") +
+                                              ": the thumbnail could not be stored: access denied (read-only file "
+                                              "or folder) (5)\n"))
+        << run.err;
+}
+
+TEST_F(KvtoolProgramTest, RenderOfAReadOnlyPhotoStillWritesThePicture) {
+    chmod(Main("sunset.jpg").c_str(), 0444);
+    const std::vector<uint8_t> before = ReadHostFile(Main("sunset.jpg"));
+    const std::string output = root / "r.png";
+    const ProgramRun run = Run({"render", Main("sunset.jpg"), "60x45", "--store-thumbnail", "-o", output});
+    EXPECT_EQ(1, run.status);
+    EXPECT_TRUE(fs::exists(output));
+    EXPECT_EQ(0u, run.out.find("fit 0,0 60x45, from ")) << run.out;
+    EXPECT_EQ(std::string::npos, run.out.find("thumbnail stored")) << run.out;
+    EXPECT_EQ("kvtool: " + Main("sunset.jpg") +
+                  ": the thumbnail could not be stored: access denied (read-only file or folder) (5)\n",
+              run.err);
+    EXPECT_EQ(before, ReadHostFile(Main("sunset.jpg")));
+}
+
+// "Read-only" is said only of a read-only file or folder. The unreadable
+// case is run as an unprivileged user, for whom permissions apply.
+TEST_F(KvtoolProgramTest, AccessDeniedSaysWhichKind) {
+    for (const std::string& dir : {root.Path(), root / "My Documents", root / "My Documents/Kestrelview"}) {
+        chmod(dir.c_str(), 0777);
+    }
+    WriteHostFile(Main("secret.jpg"), sunset);
+    chmod(Main("secret.jpg").c_str(), 0200);
+    WriteHostFile(Main("locked.jpg"), sunset);
+    chmod(Main("locked.jpg").c_str(), 0444);
+    const auto asNobody = [&](const std::vector<std::string>& args) {
+        std::vector<std::string> all{"--root", root.Path()};
+        all.insert(all.end(), args.begin(), args.end());
+        return RunKvtoolProgram(all, LocaleEnvironment("C"), true);
+    };
+    ProgramRun run = asNobody({"note", Main("secret.jpg")});
+    EXPECT_EQ(1, run.status);
+    EXPECT_EQ("kvtool: " + Main("secret.jpg") + ": the file cannot be read (access denied) (5)\n", run.err);
+    run = asNobody({"note", Main("locked.jpg"), "text"});
+    EXPECT_EQ(1, run.status);
+    EXPECT_EQ("kvtool: " + Main("locked.jpg") + ": access denied (read-only file or folder) (5)\n", run.err);
+}
+
+// A link under a card's camera folder that leads back up the tree is
+// followed once: every photo is listed once.
+TEST_F(KvtoolProgramTest, ALinkLoopUnderTheCameraFolderListsEachPhotoOnce) {
+    ASSERT_EQ(0, symlink((card / "DCIM").c_str(), (card / "DCIM/100CAMRA/back").c_str()));
+    ASSERT_EQ(0, symlink((card / "DCIM/100CAMRA").c_str(), (card / "DCIM/again").c_str()));
+    EXPECT_EQ((std::vector<std::string>{"sunset.jpg", "beach.jpg"}),
+              Names(Ok({"scan", "--full", "--sort", "location"})));
+    EXPECT_EQ("2 thumbnails stored, 0 already there, 0 could not be decoded, 0 failed\n", Ok({"thumbnails"}));
 }

@@ -189,9 +189,9 @@ TEST_F(KvtoolTest, RenderReportsTheFitAndTheSource) {
 TEST_F(KvtoolTest, ThumbnailsAreStoredOnceForEveryImage) {
     WriteHostFile(root / "My Documents/Kestrelview/second.jpg", ReadHostFile(photo));
     ASSERT_EQ(0, Run({"thumbnails"})) << err;
-    EXPECT_EQ("2 thumbnails stored, 0 already there, 0 failed\n", out);
+    EXPECT_EQ("2 thumbnails stored, 0 already there, 0 could not be decoded, 0 failed\n", out);
     ASSERT_EQ(0, Run({"thumbnails"})) << err;
-    EXPECT_EQ("0 thumbnails stored, 2 already there, 0 failed\n", out);
+    EXPECT_EQ("0 thumbnails stored, 2 already there, 0 could not be decoded, 0 failed\n", out);
     ASSERT_EQ(0, Run({"info", "--json", photo}));
     EXPECT_NE(std::string::npos, out.find("\"thumbnail\": [96, 72]"));
 }

@@ -5,6 +5,7 @@
 #include "platform/base/Text.h"
 #include "tools/kvtool/Commands.h"
 #include "tools/kvtool/ErrorText.h"
+#include "tools/kvtool/LossCheck.h"
 
 namespace {
 // The category dialog's own refusals.
@@ -34,6 +35,10 @@ bool ValidNewName(const CommandContext& ctx, const CCategoryDB& db, const std::s
         ctx.Fail(name, kNameExists);
         return false;
     }
+    if (const std::string loss = NameLoss(wide); !loss.empty() && !ctx.line.Has("--force")) {
+        ctx.Fail(name, loss + " (--force stores it anyway)");
+        return false;
+    }
     return true;
 }
 
@@ -56,7 +61,7 @@ void List(const CommandContext& ctx, const CCategoryDB& db) {
 int Save(const CommandContext& ctx, CCategoryDB& db) {
     if (!ctx.line.Has("--db")) CreateProgramFolder();
     const int result = db.Save();
-    if (result != 0) ctx.Fail("category database", ErrorText(result));
+    if (result != 0) ctx.Fail("category database", FileErrorText(result, CategoryDBHostPath(ctx)));
     return result == 0 ? 0 : 1;
 }
 }  // namespace

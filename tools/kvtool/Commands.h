@@ -24,9 +24,14 @@ struct CommandContext {
 // The category database named by --db (a host path), else the device's own.
 // Returns 0 or the load error, reported as a failure line.
 int OpenCategoryDB(const CommandContext& ctx, CCategoryDB& db);
+// The host path of that database.
+std::string CategoryDBHostPath(const CommandContext& ctx);
 
 // "YYYY-MM-DDTHH:MM:SS" of a Seconds1904 time; "" for 0.
 std::string FormatSeconds1904(Seconds1904 time);
+// A note as read (a carriage return before each line feed) with line feeds
+// only, as a terminal shows it.
+std::u16string NoteWithoutReturns(std::u16string_view note);
 // Sixteen lower-case hex digits of an id, and back (false for bad text).
 std::string IdToHex(const RecordId& id);
 bool HexToId(const std::string& text, RecordId& id);

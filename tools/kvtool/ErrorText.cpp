@@ -1,5 +1,8 @@
 #include "tools/kvtool/ErrorText.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <map>
 
 #include "catalogue/CategoryDB.h"
@@ -11,7 +14,7 @@ const std::map<int, const char*>& Reasons() {
     static const std::map<int, const char*> reasons = {
         {int(ERROR_FILE_NOT_FOUND), "file not found"},
         {int(ERROR_PATH_NOT_FOUND), "folder not found"},
-        {int(ERROR_ACCESS_DENIED), "access denied (read-only file or folder)"},
+        {int(ERROR_ACCESS_DENIED), "access denied"},
         {int(ERROR_NOT_ENOUGH_MEMORY), "not enough memory"},
         {int(ERROR_INVALID_DATA), "invalid data"},
         {int(ERROR_WRITE_PROTECT), "the medium is write-protected"},
@@ -58,5 +61,23 @@ const std::map<int, const char*>& Reasons() {
 std::string ErrorText(int result) {
     const auto it = Reasons().find(result);
     const std::string reason = it != Reasons().end() ? it->second : "error";
+    return reason + " (" + std::to_string(result) + ")";
+}
+
+// "Access denied" has three causes a user acts on differently.
+std::string FileErrorText(int result, const std::string& hostPath) {
+    if (result != int(ERROR_ACCESS_DENIED) || hostPath.empty()) return ErrorText(result);
+    const auto writable = [](const std::string& path) {
+        struct stat st{};
+        return stat(path.c_str(), &st) != 0 || ((st.st_mode & S_IWUSR) && access(path.c_str(), W_OK) == 0);
+    };
+    const size_t slash = hostPath.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : hostPath.substr(0, slash == 0 ? 1 : slash);
+    std::string reason = "access denied";
+    if (access(hostPath.c_str(), F_OK) == 0 && access(hostPath.c_str(), R_OK) != 0) {
+        reason = "the file cannot be read (access denied)";
+    } else if (!writable(hostPath) || !writable(folder)) {
+        reason = "access denied (read-only file or folder)";
+    }
     return reason + " (" + std::to_string(result) + ")";
 }

@@ -14,6 +14,7 @@
 #include "imaging/RenderGeometry.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/DeviceContext.h"
+#include "platform/base/DeviceFolder.h"
 #include "platform/base/File.h"
 #include "platform/base/FileSystem.h"
 #include "platform/png/PngWriter.h"
@@ -52,7 +53,7 @@ uint32_t WritePicture(const std::string& output, const uint32_t* pixels, int32_t
 bool OpenImage(const CommandContext& ctx, const ImageTarget& target, File& file, uint32_t access) {
     const uint32_t share = access & GENERIC_WRITE ? 0 : FILE_SHARE_READ;
     if (const uint32_t err = file.Open(target.HandheldPath(), access, share, OPEN_EXISTING)) {
-        ctx.Fail(ctx.words[0], ErrorText(static_cast<int>(err)));
+        ctx.Fail(ctx.words[0], FileErrorText(static_cast<int>(err), ctx.words[0]));
         return false;
     }
     return true;
@@ -103,12 +104,12 @@ int RunDecode(const CommandContext& ctx) {
     if (!OpenImage(ctx, target, file, GENERIC_READ)) return 1;
     JpegPicture picture;
     if (const int result = DecodeJpegFile(file, shift, ctx.line.Has("--thumbnail"), picture)) {
-        ctx.Fail(ctx.words[0], ErrorText(result));
+        ctx.Fail(ctx.words[0], FileErrorText(result, ctx.words[0]));
         return 1;
     }
     if (const uint32_t err = WritePicture(output, picture.pixels.data(), int32_t(picture.width),
                                           int32_t(picture.height), picture.width * 4)) {
-        ctx.Fail(output, ErrorText(static_cast<int>(err)));
+        ctx.Fail(output, FileErrorText(static_cast<int>(err), output));
         return 1;
     }
     ctx.out << output << ": " << picture.width << "x" << picture.height << "\n";
@@ -123,31 +124,38 @@ int RunRender(const CommandContext& ctx) {
     }
     std::string output;
     if (!CheckOutput(ctx, output)) return 2;
-    const bool store = ctx.line.Has("--store-thumbnail");
+    bool store = ctx.line.Has("--store-thumbnail");
     const ImageTarget target(ctx.words[0]);
     File file;
-    if (!OpenImage(ctx, target, file, store ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ)) return 1;
+    // A photo that cannot be written is still rendered; the thumbnail it
+    // cannot take is reported below.
+    int storeError = store ? int(file.Open(target.HandheldPath(), GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING)) : 0;
+    if (storeError != 0) store = false;
+    if (!store && !OpenImage(ctx, target, file, GENERIC_READ)) return 1;
     TrailerThumbnailStore thumbnails;
     ImageRenderer renderer(&thumbnails);
     Rect rect{0, 0, width, height};
     uint32_t flags = (ctx.line.Has("--no-rotate") ? RENDER_NO_ROTATE : 0) | (store ? RENDER_STORE_THUMBNAIL : 0);
     std::unique_ptr<Bitmap> bitmap;
     if (const int result = renderer.RenderToBitmap(nullptr, file, rect, flags, bitmap)) {
-        ctx.Fail(ctx.words[0], ErrorText(result));
+        ctx.Fail(ctx.words[0], FileErrorText(result, ctx.words[0]));
         return 1;
     }
     file.Close();
-    if (renderer.LastReport().thumbnailStored) target.Changed();
+    const RenderReport& report = renderer.LastReport();
+    if (report.thumbnailStored) target.Changed();
+    if (store && !report.thumbnailStored) storeError = report.thumbnailError;
     if (const uint32_t err = WritePicture(output, bitmap->Row(0), bitmap->Width(), bitmap->Height(), bitmap->Stride())) {
-        ctx.Fail(output, ErrorText(static_cast<int>(err)));
+        ctx.Fail(output, FileErrorText(static_cast<int>(err), output));
         return 1;
     }
     std::string buffer;
-    const RenderReport& report = renderer.LastReport();
     ctx.out << "fit " << rect.left << "," << rect.top << " " << rect.Width() << "x" << rect.Height()
             << (report.rotation ? ", turned" : "") << ", from " << SourceText(report, buffer)
             << (report.thumbnailStored ? ", thumbnail stored" : "") << "\n";
-    return 0;
+    if (storeError == 0) return 0;
+    ctx.Fail(ctx.words[0], "the thumbnail could not be stored: " + FileErrorText(storeError, ctx.words[0]));
+    return 1;
 }
 
 namespace {
@@ -187,6 +195,42 @@ std::vector<std::u16string> AllImagePaths() {
     }
     return paths;
 }
+struct ThumbnailCounts {
+    size_t stored = 0, present = 0, undecodable = 0, failed = 0;
+};
+
+// Draws one photo into a thumbnail cell, which stores its thumbnail when it
+// has none. A file that cannot be decoded is reported and passed over; a
+// photo that could be drawn but did not get its thumbnail is a failure.
+void StoreThumbnail(const CommandContext& ctx, ImageRenderer& renderer, DeviceContext& dc,
+                    const std::u16string& path, ThumbnailCounts& counts) {
+    constexpr int kCell = 96;
+    std::string host;
+    DeviceFolder::Current().ToHost(path, host);
+    File file;
+    const int openError = int(file.Open(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING));
+    if (openError != 0 && file.Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING) != 0) {
+        ++counts.undecodable;
+        ctx.Fail(host, "cannot be read: " + FileErrorText(openError, host));
+        return;
+    }
+    if (const int result = renderer.Draw(dc, file, Rect{0, 0, kCell, kCell})) {
+        ++counts.undecodable;
+        ctx.Fail(host, "cannot be decoded, passed over: " + ErrorText(result));
+        return;
+    }
+    const RenderReport& report = renderer.LastReport();
+    if (report.source == RenderSource::TrailerThumbnail) {
+        ++counts.present;
+    } else if (report.thumbnailStored) {
+        ++counts.stored;
+        CFileListCache::DeleteCacheOf(path);
+    } else {
+        ++counts.failed;
+        const int why = openError ? openError : report.thumbnailError;
+        ctx.Fail(host, "the thumbnail could not be stored" + (why ? ": " + FileErrorText(why, host) : std::string()));
+    }
+}
 }  // namespace
 
 int RunThumbnails(const CommandContext& ctx) {
@@ -204,25 +248,12 @@ int RunThumbnails(const CommandContext& ctx) {
     DeviceContext dc;
     dc.SelectObject(cell.get());
     ProgressBar progress(ctx.err, isatty(STDERR_FILENO) && &ctx.err == &std::cerr, paths.size());
-    size_t stored = 0, present = 0, failed = 0;
+    ThumbnailCounts counts;
     for (size_t i = 0; i < paths.size(); ++i) {
-        File file;
-        uint32_t err = file.Open(paths[i], GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING);
-        const int result = err ? int(err) : renderer.Draw(dc, file, Rect{0, 0, kCell, kCell});
-        if (result != 0) {
-            ++failed;
-            ctx.Fail(Utf16ToUtf8(paths[i]), ErrorText(result));
-        } else if (renderer.LastReport().source == RenderSource::TrailerThumbnail) {
-            ++present;
-        } else if (renderer.LastReport().thumbnailStored) {
-            ++stored;
-            CFileListCache::DeleteCacheOf(paths[i]);
-        } else {
-            ++failed;
-            ctx.Fail(Utf16ToUtf8(paths[i]), "the thumbnail could not be stored");
-        }
+        StoreThumbnail(ctx, renderer, dc, paths[i], counts);
         progress.Show(i + 1);
     }
-    ctx.out << stored << " thumbnails stored, " << present << " already there, " << failed << " failed\n";
-    return failed ? 1 : 0;
+    ctx.out << counts.stored << " thumbnails stored, " << counts.present << " already there, " << counts.undecodable
+            << " could not be decoded, " << counts.failed << " failed\n";
+    return counts.failed ? 1 : 0;
 }

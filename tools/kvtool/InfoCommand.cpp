@@ -27,15 +27,6 @@ struct ImageFacts {
     int headerError = 0;
 };
 
-std::string NoteForDisplay(const std::u16string& note) {
-    std::u16string plain;
-    for (size_t i = 0; i < note.size(); ++i) {
-        if (note[i] == u'\r' && i + 1 < note.size() && note[i + 1] == u'\n') continue;
-        plain += note[i];
-    }
-    return Utf16ToUtf8(plain);
-}
-
 // Header facts and the trailer as stored, read from the file once.
 void ReadFileFacts(const std::u16string& path, ImageFacts& facts) {
     File file;
@@ -103,7 +94,7 @@ int RunInfo(const CommandContext& ctx) {
         const ImageTarget target(hostPath);
         CImageItem item;
         if (const uint32_t err = item.InitFromFile(target.HandheldPath(), target.IsRemovable())) {
-            ctx.Fail(hostPath, ErrorText(static_cast<int>(err)));
+            ctx.Fail(hostPath, FileErrorText(static_cast<int>(err), hostPath));
             status = 1;
             continue;
         }
@@ -118,7 +109,7 @@ int RunInfo(const CommandContext& ctx) {
             facts.categoryName = Utf16ToUtf8(item.GetCategoryName(db));
         }
         facts.isPrivate = item.IsPrivate();
-        facts.note = NoteForDisplay(item.GetNote());
+        facts.note = Utf16ToUtf8(NoteWithoutReturns(item.GetNote()));
         ReadFileFacts(target.HandheldPath(), facts);
         if (ctx.line.Has("--json")) {
             PrintJson(ctx.out, facts);

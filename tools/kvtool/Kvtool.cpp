@@ -16,12 +16,12 @@ namespace {
 const char* kUsage =
     "usage: kvtool [--root DIR] COMMAND ...\n"
     "  info [--json] [--db DB] FILE...\n"
-    "  note FILE [TEXT]\n"
+    "  note FILE [TEXT] [--force]\n"
     "  private FILE [on|off]\n"
     "  category FILE [--db DB] [NAME | --id HEX | --unfiled]\n"
-    "  categories [--db DB] [list | add NAME | rename OLD NEW | delete NAME]\n"
+    "  categories [--db DB] [--force] [list | add NAME | rename OLD NEW | delete NAME]\n"
     "  scan [--sort location|name|category|size|dimensions|date|note] [--descending]\n"
-    "       [--location PATH] [--category NAME|all|unfiled] [--hide-private] [--full] [--json]\n"
+    "       [--location NAME|PATH] [--category NAME|All|Unfiled | --id HEX] [--hide-private] [--full] [--json]\n"
     "  decode FILE [--scale 1|2|4|8] [--thumbnail] -o OUT.png|OUT.ppm\n"
     "  render FILE WxH [--no-rotate] [--store-thumbnail] -o OUT.png|OUT.ppm\n"
     "  thumbnails\n";
@@ -34,14 +34,14 @@ struct Command {
 const std::map<std::string, Command>& Commands() {
     static const std::map<std::string, Command> commands = {
         {"info", {RunInfo, {"--json", "--db"}}},
-        {"note", {RunNote, {}}},
+        {"note", {RunNote, {"--force"}}},
         {"private", {RunPrivate, {}}},
         {"category", {RunCategory, {"--db", "--id", "--unfiled"}}},
-        {"categories", {RunCategories, {"--db"}}},
+        {"categories", {RunCategories, {"--db", "--force"}}},
         {"decode", {RunDecode, {"--scale", "--thumbnail", "-o"}}},
         {"render", {RunRender, {"--no-rotate", "--store-thumbnail", "-o"}}},
         {"thumbnails", {RunThumbnails, {}}},
-        {"scan", {RunScan, {"--sort", "--descending", "--location", "--category", "--hide-private", "--full", "--json"}}},
+        {"scan", {RunScan, {"--sort", "--descending", "--location", "--category", "--id", "--hide-private", "--full", "--json"}}},
     };
     return commands;
 }
@@ -51,10 +51,17 @@ void CommandContext::Fail(const std::string& subject, const std::string& reason)
     err << "kvtool: " << subject << ": " << reason << "\n";
 }
 
+std::string CategoryDBHostPath(const CommandContext& ctx) {
+    if (const auto host = ctx.line.Value("--db")) return *host;
+    std::string host;
+    DeviceFolder::Current().ToHost(CATEGORY_DB_PATH, host);
+    return host;
+}
+
 int OpenCategoryDB(const CommandContext& ctx, CCategoryDB& db) {
     const auto host = ctx.line.Value("--db");
     const int result = host ? db.LoadHost(*host) : db.Load(CATEGORY_DB_PATH);
-    if (result != 0) ctx.Fail(host ? *host : "category database", ErrorText(result));
+    if (result != 0) ctx.Fail(host ? *host : "category database", FileErrorText(result, CategoryDBHostPath(ctx)));
     return result;
 }
 
@@ -65,6 +72,15 @@ std::string FormatSeconds1904(Seconds1904 time) {
     std::snprintf(buffer, sizeof buffer, "%04u-%02u-%02uT%02u:%02u:%02u", st.year, st.month, st.day,
                   st.hour, st.minute, st.second);
     return buffer;
+}
+
+std::u16string NoteWithoutReturns(std::u16string_view note) {
+    std::u16string plain;
+    for (size_t i = 0; i < note.size(); ++i) {
+        if (note[i] == u'\r' && i + 1 < note.size() && note[i + 1] == u'\n') continue;
+        plain += note[i];
+    }
+    return plain;
 }
 
 std::string IdToHex(const RecordId& id) {

@@ -7,13 +7,14 @@
 #include "tools/kvtool/Commands.h"
 #include "tools/kvtool/ErrorText.h"
 #include "tools/kvtool/ImageTarget.h"
+#include "tools/kvtool/LossCheck.h"
 
 namespace {
 // Reads the record of the one FILE a metadata command names; reports and
 // returns false when the file cannot be opened.
 bool LoadItem(const CommandContext& ctx, const ImageTarget& target, CImageItem& item) {
     if (const uint32_t err = item.InitFromFile(target.HandheldPath(), target.IsRemovable())) {
-        ctx.Fail(ctx.words[0], ErrorText(static_cast<int>(err)));
+        ctx.Fail(ctx.words[0], FileErrorText(static_cast<int>(err), ctx.words[0]));
         return false;
     }
     return true;
@@ -32,7 +33,7 @@ int Report(const CommandContext& ctx, const ImageTarget& target, int result) {
         target.Changed();
         return 0;
     }
-    ctx.Fail(ctx.words[0], ErrorText(result));
+    ctx.Fail(ctx.words[0], FileErrorText(result, ctx.words[0]));
     return 1;
 }
 
@@ -72,12 +73,15 @@ int RunNote(const CommandContext& ctx) {
     CImageItem item;
     if (!LoadItem(ctx, target, item)) return 1;
     if (ctx.words.size() == 1) {
-        std::u16string note = item.GetNote();
-        std::erase(note, u'\r');
-        ctx.out << Utf16ToUtf8(note) << "\n";
+        ctx.out << Utf16ToUtf8(NoteWithoutReturns(item.GetNote())) << "\n";
         return 0;
     }
-    return Report(ctx, target, item.SetNote(Utf8ToUtf16(ctx.words[1])));
+    const std::u16string note = Utf8ToUtf16(ctx.words[1]);
+    if (const std::string loss = NoteLoss(note); !loss.empty() && !ctx.line.Has("--force")) {
+        ctx.Fail(ctx.words[0], loss + " (--force stores it anyway)");
+        return 1;
+    }
+    return Report(ctx, target, item.SetNote(note));
 }
 
 int RunPrivate(const CommandContext& ctx) {

@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <map>
 #include <ostream>
 
@@ -7,6 +8,7 @@
 #include "catalogue/ImageItemList.h"
 #include "catalogue/ImageScanner.h"
 #include "platform/base/DeviceFolder.h"
+#include "platform/base/FileSystem.h"
 #include "platform/base/Text.h"
 #include "tools/kvtool/Commands.h"
 #include "tools/kvtool/Json.h"
@@ -17,30 +19,59 @@ const std::map<std::string, uint16_t> kSortKeys = {
     {"size", SORT_SIZE},         {"dimensions", SORT_DIMENSIONS}, {"date", SORT_DATE},
     {"note", SORT_NOTE}};
 
-// --location takes a location's name ("Internal", "Storage Card") or a
-// handheld folder path.
-std::u16string LocationPath(const CFolderList& locations, const std::string& wanted) {
+// --location takes a location's name ("Internal", "Storage Card"), a
+// handheld folder path or a host path to a folder of the device folder, with
+// or without a trailing separator. The folder must lie in a location.
+bool LocationPath(const CommandContext& ctx, const CFolderList& locations, const std::string& wanted,
+                  std::u16string& path) {
     const std::u16string wide = Utf8ToUtf16(wanted);
     for (const auto& item : locations.GetItems()) {
-        if (EqualsNoCase(item->GetName(), wide)) return item->GetPath();
+        if (EqualsNoCase(item->GetName(), wide)) {
+            path = item->GetPath();
+            return true;
+        }
     }
-    std::u16string path = wide;
-    for (auto& c : path) {
-        if (c == u'/') c = u'\\';
+    std::error_code ec;
+    const std::string host = std::filesystem::absolute(wanted, ec).lexically_normal().string();
+    const std::string root = std::filesystem::absolute(DeviceFolder::Current().Root(), ec).lexically_normal().string();
+    if (!DeviceFolder(root).ToDevice(host, path) || !std::filesystem::exists(host, ec)) {
+        path = wide;
+        for (auto& c : path) {
+            if (c == u'/') c = u'\\';
+        }
     }
-    return path;
+    while (path.size() > 1 && path.back() == u'\\') path.pop_back();
+    uint32_t attributes = 0;
+    if (locations.Contains(path) && GetFileAttributes(path, attributes) == 0 &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return true;
+    }
+    std::string names;
+    for (const auto& item : locations.GetItems()) names += (names.empty() ? "" : ", ") + Utf16ToUtf8(item->GetName());
+    ctx.Fail(wanted, "no such location (the locations are: " + names + ")");
+    return false;
 }
 
+// --category takes the names scan prints ("All", "Unfiled", any case) or a
+// category's name; --id chooses a category by its id, also one that is
+// named like the first two.
 bool CategoryFilter(const CommandContext& ctx, const CCategoryDB& db, RecordId& category) {
-    const std::string wanted = ctx.line.Value("--category").value_or("all");
-    if (wanted == "all") {
+    if (const auto hex = ctx.line.Value("--id")) {
+        if (!HexToId(*hex, category)) {
+            ctx.Fail(*hex, "not a category id (16 hex digits)");
+            return false;
+        }
+        return true;
+    }
+    const std::u16string wanted = Utf8ToUtf16(ctx.line.Value("--category").value_or("All"));
+    if (EqualsNoCase(wanted, STRING_ALL)) {
         category = CATEGORY_ID_ALL;
-    } else if (wanted == "unfiled") {
+    } else if (EqualsNoCase(wanted, STRING_UNFILED)) {
         category = CATEGORY_ID_UNFILED;
     } else {
-        category = db.FindByName(Utf8ToUtf16(wanted));
+        category = db.FindByName(wanted);
         if (category == CATEGORY_ID_UNFILED) {
-            ctx.Fail(wanted, "no such category");
+            ctx.Fail(Utf16ToUtf8(wanted), "no such category");
             return false;
         }
     }
@@ -59,11 +90,13 @@ void PrintRecord(const CommandContext& ctx, CImageItem& item, const CCategoryDB&
                 << JsonString(category) << ", \"size\": " << item.GetSize() << ", \"width\": "
                 << item.GetWidth() << ", \"height\": " << item.GetHeight()
                 << ", \"date\": " << (date.empty() ? "null" : JsonString(date))
-                << ", \"private\": " << (item.IsPrivate() ? "true" : "false") << "}\n";
+                << ", \"private\": " << (item.IsPrivate() ? "true" : "false")
+                << ", \"note\": " << JsonString(Utf16ToUtf8(NoteWithoutReturns(item.GetNote()))) << "}\n";
         return;
     }
     ctx.out << path << "\t" << category << "\t" << item.GetSize() << "\t" << item.GetWidth() << "x"
-            << item.GetHeight() << "\t" << (date.empty() ? "-" : date) << "\n";
+            << item.GetHeight() << "\t" << (date.empty() ? "-" : date) << "\t" << (item.HasNote() ? "note" : "-")
+            << "\t" << (item.IsPrivate() ? "private" : "-") << "\n";
 }
 }  // namespace
 
@@ -94,7 +127,9 @@ int RunScan(const CommandContext& ctx) {
 
     ImageFilter filter;
     filter.category = category;
-    if (const auto location = ctx.line.Value("--location")) filter.location = LocationPath(locations, *location);
+    if (const auto location = ctx.line.Value("--location")) {
+        if (!LocationPath(ctx, locations, *location, filter.location)) return 1;
+    }
     const int count = images.Count(filter);
     for (int i = 0; i < count; ++i) PrintRecord(ctx, *images.Nth(filter, i), db);
     // As when the program closes: the main folders' caches are written anew.
