@@ -345,14 +345,25 @@ int CImageTrailer::WriteOut(File& file, const TrailerBuffer& trailer) {
     const auto foreign = m_buffer.begin() + static_cast<ptrdiff_t>(m_dataLength);
     out.insert(out.end(), foreign, foreign + static_cast<ptrdiff_t>(m_foreignLength));
 
+    const int err = WriteTail(file, out.data(), out.size());
+    // A write that failed part way (a full disk, a file size limit) is undone:
+    // the old trailer goes back in place, so the file is as it was. The image
+    // data before the trailer is never written either way.
+    if (err != 0) {
+        const size_t oldAt = static_cast<size_t>(m_insertAt - m_bufferOffset);
+        WriteTail(file, m_buffer.data() + oldAt, m_buffer.size() - oldAt);
+    }
+    return err;
+}
+
+// Writes the bytes from the insertion point on and cuts the file after
+// them; leftovers of a longer old trailer after the foreign trailer would
+// hide both trailers from the next read.
+int CImageTrailer::WriteTail(File& file, const uint8_t* bytes, size_t size) {
     if (uint32_t err = file.Seek(static_cast<int64_t>(m_insertAt), FILE_BEGIN)) return static_cast<int>(err);
     uint32_t done = 0;
-    if (uint32_t err = file.Write(out.data(), static_cast<uint32_t>(out.size()), done)) {
-        return static_cast<int>(err);
-    }
-    if (done != out.size()) return ERR_TRAILER_SHORT_WRITE;
-    // Cut what is left of a longer old trailer; leftovers after the foreign
-    // trailer would hide both trailers from the next read.
+    if (uint32_t err = file.Write(bytes, static_cast<uint32_t>(size), done)) return static_cast<int>(err);
+    if (done != size) return ERR_TRAILER_SHORT_WRITE;
     if (uint32_t err = file.SetEndOfFile()) return static_cast<int>(err);
     return 0;
 }

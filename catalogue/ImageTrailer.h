@@ -136,6 +136,7 @@ private:
     int Merge(TrailerBuffer& trailer, uint32_t flags);
     int FillRecordDefaults(File& file, TrailerBuffer& trailer);
     int WriteOut(File& file, const TrailerBuffer& trailer);
+    int WriteTail(File& file, const uint8_t* bytes, size_t size);
 
     std::vector<uint8_t> m_buffer;  // the file's last bytes
     uint64_t m_bufferOffset = 0;    // file offset of m_buffer[0]

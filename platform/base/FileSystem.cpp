@@ -7,6 +7,7 @@
 
 #include <cerrno>
 
+#include "platform/base/CrossDeviceMove.h"
 #include "platform/base/DeviceFolder.h"
 #include "platform/base/FileStat.h"
 #include "platform/base/Text.h"
@@ -21,40 +22,6 @@ bool SameEntry(const std::string& a, const std::string& b) {
            sa.st_ino == sb.st_ino;
 }
 
-// Copies a regular file across file systems, then removes the original; the
-// target is created exclusively so nothing is ever replaced.
-uint32_t CopyThenDelete(const std::string& from, const std::string& to) {
-    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return WinErrorFromErrno(errno, from);
-    struct stat st{};
-    fstat(in, &st);
-    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 0777);
-    if (out < 0) {
-        const int err = errno;
-        ::close(in);
-        return err == EEXIST ? ERROR_ALREADY_EXISTS : WinErrorFromErrno(err, to);
-    }
-    char buffer[65536];
-    uint32_t result = ERROR_SUCCESS;
-    for (;;) {
-        const ssize_t n = ::read(in, buffer, sizeof buffer);
-        if (n == 0) break;
-        if (n < 0 || ::write(out, buffer, static_cast<size_t>(n)) != n) {
-            result = WinErrorFromErrno(errno ? errno : EIO);
-            break;
-        }
-    }
-    struct timespec times[2] = {st.st_atim, st.st_mtim};
-    futimens(out, times);
-    ::close(in);
-    if (::close(out) != 0 && result == ERROR_SUCCESS) result = WinErrorFromErrno(errno);
-    if (result != ERROR_SUCCESS) {
-        ::unlink(to.c_str());
-        return result;
-    }
-    ::unlink(from.c_str());
-    return ERROR_SUCCESS;
-}
 }  // namespace
 
 uint32_t GetFileAttributes(std::u16string_view path, uint32_t& attributes) {

@@ -12,6 +12,7 @@
 #include "platform/base/File.h"
 #include "platform/base/WinError.h"
 #include "tests/catalogue/TrailerFixtures.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestSupport.h"
 
 using namespace trailer_fixtures;
@@ -228,6 +229,35 @@ TEST_F(TrailerFileTest, SizeLimitRefusesAndLeavesTheFileUnchanged) {
             EXPECT_EQ(JpegBody().size() + trailer + 2 + (c.foreign ? FOREIGN_TRAILER_SIZE : 0),
                       after.size());
         }
+    }
+}
+
+// A full disk part way through the trailer: the edit fails and the file,
+// image data and old trailer alike, is byte for byte as it was.
+TEST_F(TrailerFileTest, AWriteThatFailsPartWayLeavesTheFileAsItWas) {
+    const struct {
+        const char* name;
+        std::vector<uint8_t> file;
+        bool withNote;
+    } cases[] = {
+        {"no trailer", JpegBody(), false},
+        {"a trailer", JpegBody(), true},
+        {"a foreign trailer", Concat(JpegBody(), ForeignTrailer()), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Put(c.file);
+        if (c.withNote) {
+            ASSERT_EQ(0, SetTrailerNote(kImagePath, u"old note"));
+        }
+        const std::vector<uint8_t> before = Bytes();
+        int result = 0;
+        {
+            const FileSizeLimit limit(before.size() + 20);
+            result = SetTrailerNote(kImagePath, std::u16string(200, u'n'));
+        }
+        EXPECT_NE(0, result);
+        EXPECT_EQ(before, Bytes());
     }
 }
 
