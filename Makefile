@@ -6,7 +6,9 @@ DEPS := cmake ninja-build g++ libgtest-dev libbenchmark-dev libpng-dev \
         locales xdg-utils
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test run clean
+PREFIX ?= /usr/local
+
+.PHONY: all deps configure build test run install clean
 
 all: build
 
@@ -24,6 +26,9 @@ test: build
 
 run: build
 	@./tools/run.sh $(BUILD)
+
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz

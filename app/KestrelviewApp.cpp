@@ -10,6 +10,7 @@
 #include "platform/controls/StandardControls.h"
 #include "platform/window/WindowManager.h"
 #include "viewer/SinglePhotoView.h"
+#include "sharing/FileAssociation.h"
 
 CKestrelviewApp::CKestrelviewApp() { OnCommand(ID_APP_ABOUT, [this] { ShowAbout(); }); }
 
@@ -34,6 +35,7 @@ bool CKestrelviewApp::InitInstance() {
     if (!OnFileNew())
         return false;
     CreatePreferencesKey();
+    EnsureJpegClassKeys();
     m_pMainWnd->ShowWindow(true);
     View* active = m_pMainWnd->GetActiveView();
     if (active)

@@ -106,6 +106,14 @@ std::u16string OwnProgramPath() {
 
 int main(int argc, char** argv) {
     UseUserCollation();
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::fputs(USAGE, stdout);
+        return 0;
+    }
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::printf("kestrelview %s\n", KV_VERSION);
+        return 0;
+    }
     Arguments args;
     if (!ParseArguments(argc, argv, args)) {
         std::fputs(USAGE, stderr);

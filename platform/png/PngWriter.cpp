@@ -53,6 +53,28 @@ uint32_t WritePngPicture(const std::string& path, const Picture& picture) {
     });
 }
 
+uint32_t WritePngRgba(const std::string& path, const Picture& picture) {
+    if (!picture.IsValid()) return ERROR_INVALID_PARAMETER;
+    std::vector<uint8_t> rgba;
+    rgba.reserve(size_t(picture.width) * size_t(picture.height) * 4);
+    for (int32_t y = 0; y < picture.height; ++y) {
+        for (int32_t x = 0; x < picture.width; ++x) {
+            const uint32_t p = picture.Row(y)[x];
+            rgba.insert(rgba.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), uint8_t(p >> 24)});
+        }
+    }
+    return ReplaceHostFile(path, [&](FILE* file) {
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        image.width = png_uint_32(picture.width);
+        image.height = png_uint_32(picture.height);
+        image.format = PNG_FORMAT_RGBA;
+        const int ok = png_image_write_to_stdio(&image, file, 0, rgba.data(), 0, nullptr);
+        png_image_free(&image);
+        return ok != 0;
+    });
+}
+
 uint32_t WritePpmPicture(const std::string& path, const Picture& picture) {
     if (!picture.IsValid()) return ERROR_INVALID_PARAMETER;
     const std::vector<uint8_t> rgb = PackRgb(picture);
@@ -84,6 +106,11 @@ struct BitmapPicture {
 uint32_t WritePng(const std::string& hostPath, const uint32_t* pixels, int32_t width,
                   int32_t height, size_t strideBytes) {
     return WritePngPicture(hostPath, {pixels, width, height, strideBytes});
+}
+
+uint32_t WritePngWithAlpha(const std::string& hostPath, const uint32_t* pixels, int32_t width,
+                           int32_t height, size_t strideBytes) {
+    return WritePngRgba(hostPath, {pixels, width, height, strideBytes});
 }
 
 uint32_t WritePpm(const std::string& hostPath, const uint32_t* pixels, int32_t width,

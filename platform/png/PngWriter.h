@@ -15,6 +15,10 @@ uint32_t WritePng(const std::string& hostPath, const uint32_t* pixels, int32_t w
 uint32_t WritePpm(const std::string& hostPath, const uint32_t* pixels, int32_t width,
                   int32_t height, size_t strideBytes);
 
+// A picture with transparency: pixels 0xAARRGGBB, not premultiplied.
+uint32_t WritePngWithAlpha(const std::string& hostPath, const uint32_t* pixels, int32_t width,
+                           int32_t height, size_t strideBytes);
+
 // Bitmaps of either depth; monochrome pixels are written black (0) and
 // white (1).
 uint32_t WritePng(const std::string& hostPath, const Bitmap& bitmap);

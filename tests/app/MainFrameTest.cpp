@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "handheld/RegistryKey.h"
 #include "handheld/Strings.h"
 #include "handheld/ViewModes.h"
 #include "browser/KestrelviewHHView.h"
@@ -208,3 +209,10 @@ TEST_F(MainFrameTest, CtrlQEndsTheProgram) {
 }
 
 }  // namespace
+
+TEST_F(MainFrameTest, ANewDeviceGetsTheJpegClassesItsAssociationWritesTo) {
+    EXPECT_EQ(u"jpegfile", ReadRegistryText(HKEY_CLASSES_ROOT, u".jpg", u"", u""));
+    EXPECT_EQ(u"jpegfile", ReadRegistryText(HKEY_CLASSES_ROOT, u".jpeg", u"", u""));
+    EXPECT_EQ(u"iexplore.exe file:%1",
+              ReadRegistryText(HKEY_CLASSES_ROOT, u"jpegfile\\Shell\\Open\\Command", u"", u""));
+}

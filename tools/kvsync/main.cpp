@@ -250,6 +250,10 @@ int Sync(Library& lib, const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::printf("kvsync %s\n", KV_VERSION);
+        return 0;
+    }
     if (argc < 2) return Usage();
     std::string command = argv[1];
     Options options;
