@@ -36,6 +36,9 @@ std::u16string NoteWithoutReturns(std::u16string_view note);
 std::string IdToHex(const RecordId& id);
 bool HexToId(const std::string& text, RecordId& id);
 
+// Every photo of the device folder: the main folder, then each card's.
+std::vector<std::u16string> AllImagePaths();
+
 int RunInfo(const CommandContext& ctx);
 int RunNote(const CommandContext& ctx);
 int RunPrivate(const CommandContext& ctx);
@@ -45,3 +48,4 @@ int RunScan(const CommandContext& ctx);
 int RunDecode(const CommandContext& ctx);
 int RunRender(const CommandContext& ctx);
 int RunThumbnails(const CommandContext& ctx);
+int RunXmp(const CommandContext& ctx);

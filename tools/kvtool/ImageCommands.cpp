@@ -178,23 +178,6 @@ private:
     size_t m_total;
 };
 
-std::vector<std::u16string> AllImagePaths() {
-    std::vector<CImageScanner::CardFolder> folders = {{std::u16string(MAIN_PHOTO_FOLDER), true, false}};
-    for (const std::u16string& card : CImageScanner::FindCards()) {
-        for (auto& folder : CImageScanner::CardFolders(card)) folders.push_back(std::move(folder));
-    }
-    std::vector<std::u16string> paths;
-    for (const auto& folder : folders) {
-        CFolderFinder finder;
-        if (!finder.First(folder.path, folder.recursive)) continue;
-        std::u16string path;
-        uint32_t attributes = 0;
-        while (finder.Next(path, attributes)) {
-            if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) && CImageScanner::IsImageFile(path)) paths.push_back(path);
-        }
-    }
-    return paths;
-}
 struct ThumbnailCounts {
     size_t stored = 0, present = 0, undecodable = 0, failed = 0;
 };
@@ -232,6 +215,24 @@ void StoreThumbnail(const CommandContext& ctx, ImageRenderer& renderer, DeviceCo
     }
 }
 }  // namespace
+
+std::vector<std::u16string> AllImagePaths() {
+    std::vector<CImageScanner::CardFolder> folders = {{std::u16string(MAIN_PHOTO_FOLDER), true, false}};
+    for (const std::u16string& card : CImageScanner::FindCards()) {
+        for (auto& folder : CImageScanner::CardFolders(card)) folders.push_back(std::move(folder));
+    }
+    std::vector<std::u16string> paths;
+    for (const auto& folder : folders) {
+        CFolderFinder finder;
+        if (!finder.First(folder.path, folder.recursive)) continue;
+        std::u16string path;
+        uint32_t attributes = 0;
+        while (finder.Next(path, attributes)) {
+            if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) && CImageScanner::IsImageFile(path)) paths.push_back(path);
+        }
+    }
+    return paths;
+}
 
 int RunThumbnails(const CommandContext& ctx) {
     constexpr int kCell = 96;

@@ -24,7 +24,8 @@ const char* kUsage =
     "       [--location NAME|PATH] [--category NAME|All|Unfiled | --id HEX] [--hide-private] [--full] [--json]\n"
     "  decode FILE [--scale 1|2|4|8] [--thumbnail] -o OUT.png|OUT.ppm\n"
     "  render FILE WxH [--no-rotate] [--store-thumbnail] -o OUT.png|OUT.ppm\n"
-    "  thumbnails\n";
+    "  thumbnails\n"
+    "  xmp [--db DB] [FILE...]\n";
 
 struct Command {
     std::function<int(const CommandContext&)> run;
@@ -41,6 +42,7 @@ const std::map<std::string, Command>& Commands() {
         {"decode", {RunDecode, {"--scale", "--thumbnail", "-o"}}},
         {"render", {RunRender, {"--no-rotate", "--store-thumbnail", "-o"}}},
         {"thumbnails", {RunThumbnails, {}}},
+        {"xmp", {RunXmp, {"--db"}}},
         {"scan", {RunScan, {"--sort", "--descending", "--location", "--category", "--id", "--hide-private", "--full", "--json"}}},
     };
     return commands;
