@@ -6,6 +6,11 @@
 // sees them.
 class CDesktopSide final : public ISyncSide {
 public:
+    CDesktopSide() = default;
+    ~CDesktopSide() override;
+    CDesktopSide(const CDesktopSide&) = delete;
+    CDesktopSide& operator=(const CDesktopSide&) = delete;
+
     std::string Join(std::string_view folder, std::string_view name) const override;
     std::string NameOf(std::string_view path) const override;
     // Sorted by name, so that runs are repeatable. Links are followed; a
@@ -19,4 +24,8 @@ public:
     int32_t Delete(const std::string& path) override;
     // Creation and last-write time alike.
     int32_t SetTime(const std::string& path, uint32_t time) override;
+    int32_t Lock(const std::string& folder) override;
+
+private:
+    int m_lock = -1;
 };

@@ -125,10 +125,16 @@ int32_t CHandheldSide::CreateTemporary(const std::string& folder, std::unique_pt
     return 0;
 }
 
+CHandheldSide::~CHandheldSide() { RapiUnlockDevice(m_lock); }
+
+int32_t CHandheldSide::Lock(const std::string&) {
+    if (m_lock >= 0) return 0;
+    return static_cast<int32_t>(RapiLockDevice(m_lock));
+}
+
 int32_t CHandheldSide::Replace(const std::string& from, const std::string& to) {
-    uint32_t err = CDeviceStorage::DeleteFile(Wide(to));
-    if (err && err != ERROR_FILE_NOT_FOUND && err != ERROR_PATH_NOT_FOUND) return static_cast<int32_t>(err);
-    return CeMoveFile(Wide(from).c_str(), Wide(to).c_str()) ? 0 : LastError();
+    // One step: deleting the old file first could leave neither.
+    return CeMoveFileReplacing(Wide(from).c_str(), Wide(to).c_str()) ? 0 : LastError();
 }
 
 int32_t CHandheldSide::Rename(const std::string& from, const std::string& to) {

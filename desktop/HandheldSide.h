@@ -12,6 +12,11 @@ class CSyncReporter;
 // and the notification sent at the end of a run.
 class CHandheldSide final : public ISyncSide {
 public:
+    CHandheldSide() = default;
+    ~CHandheldSide() override;
+    CHandheldSide(const CHandheldSide&) = delete;
+    CHandheldSide& operator=(const CHandheldSide&) = delete;
+
     std::string Join(std::string_view folder, std::string_view name) const override;
     std::string NameOf(std::string_view path) const override;
     int32_t List(const std::string& folder, std::vector<SideEntry>& entries) override;
@@ -23,9 +28,14 @@ public:
     // Retried while the handheld reports the file locked.
     int32_t Delete(const std::string& path) override;
     int32_t SetTime(const std::string& path, uint32_t time) override;
+    // The whole device, whatever the folder.
+    int32_t Lock(const std::string& folder) override;
 
     std::vector<CardInfo> Cards(const CSyncReporter& reporter) const;
     std::string RootPrefix() const;
     // Calls the handheld library's notification entry when it is installed.
     void Notify(const std::string& library, const std::string& entry) const;
+
+private:
+    int m_lock = -1;
 };

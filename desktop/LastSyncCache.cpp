@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "desktop/DesktopFiles.h"
-#include "platform/base/AtomicWrite.h"
 #include "platform/base/File.h"
 #include "platform/base/Text.h"
 #include "platform/base/ByteOrder.h"
@@ -98,10 +97,4 @@ std::vector<uint8_t> CLastSyncCache::Image(const std::string& locationName, uint
         p += kEntrySize;
     }
     return image;
-}
-
-uint32_t CLastSyncCache::Save(const std::string& hostPath, const std::string& locationName,
-                              uint32_t reserved1, uint32_t reserved2, uint32_t writtenAt) const {
-    std::vector<uint8_t> image = Image(locationName, reserved1, reserved2, writtenAt);
-    return ReplaceHostFile(hostPath, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()));
 }

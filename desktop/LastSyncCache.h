@@ -41,10 +41,6 @@ public:
 
     std::vector<uint8_t> Image(const std::string& locationName, uint32_t reserved1,
                                uint32_t reserved2, uint32_t writtenAt) const;
-    // Writes a temporary file beside the target and renames it over, so a
-    // crash leaves the old record or the new one, never none.
-    uint32_t Save(const std::string& hostPath, const std::string& locationName, uint32_t reserved1,
-                  uint32_t reserved2, uint32_t writtenAt) const;
 
     const std::vector<Entry>& Entries() const { return m_entries; }
 

@@ -7,6 +7,7 @@
 #include "catalogue/FileListCache.h"
 #include "catalogue/PhotoNames.h"
 #include "desktop/CategoryFiles.h"
+#include "desktop/NameIndex.h"
 #include "platform/base/Text.h"
 #include "platform/base/Time.h"
 #include "platform/base/WinError.h"
@@ -21,6 +22,8 @@ constexpr char kNotifyLibrary[] = "\\Program Files\\Farrowdale\\Kestrelview\\KVS
 constexpr char kNotifyEntry[] = "RAPISyncNotify";
 constexpr char kOtherCategories[] = "\\Program Files\\Brindell\\Vellumcam\\_CategoryDB";
 constexpr char kDesktopCategories[] = "_CategoryDB";
+// 65,535 entries of a last-run record and its header.
+constexpr uint32_t kMaxCacheFile = 48 + 100 * 65535;
 static_assert(ERR_HANDHELD_CATEGORIES_OUT_OF_DATE == ERR_CATEGORY_DB_VERSION,
               "a handheld file of another version ends the run with its own code");
 
@@ -78,11 +81,14 @@ bool CSyncEngine::AcceptFolder(const std::string& folder, std::string& ansi) con
 
 int32_t CSyncEngine::Run() {
     int32_t result = m_report.Progress(SyncText::kSearchingCards);
+    if (result == 0 && TakeLocks() != 0) {
+        m_report.Message(SyncText::kBusy);
+        return Code(ERROR_BUSY);
+    }
     std::vector<CardInfo> cards;
     if (result == 0) {
         cards = m_handheld.Cards(m_report);
         m_rootPrefix = m_handheld.RootPrefix();
-        m_desktop.MakeFolder(m_syncFolder);
         result = m_report.Progress(SyncText::kSyncingCategories);
     }
     if (result == 0) result = SyncCategories();
@@ -92,16 +98,34 @@ int32_t CSyncEngine::Run() {
         internal.desktopLevels = {m_desktop.Join(m_syncFolder, kInternalFolder)};
         internal.desktopLevels.push_back(m_desktop.Join(internal.desktopLevels[0], m_brand));
         internal.locationName = kInternalFolder;
-        result = SyncLocation(internal);
+        result = Visit(internal);
     }
     if (result == 0) result = SyncCards(cards);
 
     if (result == ERR_SYNC_CANCELLED || result == Code(ERROR_DISK_FULL)) result = 0;
+    if (result == 0 && m_skipped) result = ERR_LISTING_FAILED;  // each skip has been told
     if (result == 0) m_desktopCategories.Purge();
-    else m_report.MessageFinalError(result);
-    SaveCategories(m_desktop, m_desktopCategoriesPath, m_desktopCategories);  // errors do not count
+    else if (!m_skipped) m_report.MessageFinalError(result);
+    if (!m_desktopCategoriesPath.empty())
+        SaveCategories(m_desktop, m_desktopCategoriesPath, m_desktopCategories);  // errors do not count
     m_handheld.Notify(m_rootPrefix + kNotifyLibrary, kNotifyEntry);
     return result;
+}
+
+// One run at a time per desktop sync folder and per device: two runs would
+// each take the other's files for changes.
+int32_t CSyncEngine::TakeLocks() {
+    m_desktop.MakeFolder(m_syncFolder);
+    if (m_desktop.Lock(m_syncFolder) == Code(ERROR_BUSY)) return Code(ERROR_BUSY);
+    if (m_handheld.Lock("\\") == Code(ERROR_BUSY)) return Code(ERROR_BUSY);
+    return 0;  // other failures surface in the calls that follow
+}
+
+int32_t CSyncEngine::Visit(const Location& location) {
+    int32_t result = SyncLocation(location);
+    if (result != ERR_LOCATION_SKIPPED) return result;
+    m_skipped = true;
+    return 0;
 }
 
 int32_t CSyncEngine::SyncCards(const std::vector<CardInfo>& cards) {
@@ -119,12 +143,12 @@ int32_t CSyncEngine::SyncCards(const std::vector<CardInfo>& cards) {
         photos.nameLimit = kCardNameLimit;
         photos.reserved1 = card.reserved1;
         photos.reserved2 = card.reserved2;
-        if (int32_t err = SyncLocation(photos)) return err;
+        if (int32_t err = Visit(photos)) return err;
         Location camera = photos;
         camera.handheldFolder = "\\" + folderName + kCameraFolderOnCard;
         camera.desktopLevels = {volume, m_desktop.Join(volume, kCameraFolder)};
         camera.camera = true;
-        if (int32_t err = SyncLocation(camera)) return err;
+        if (int32_t err = Visit(camera)) return err;
     }
     return 0;
 }
@@ -159,14 +183,25 @@ int32_t CSyncEngine::SyncLocation(const Location& location) {
     if (int32_t cancelled = m_report.Progress(SyncText::kLookingForChanges)) return cancelled;
     std::string folderAnsi;
     if (!AcceptFolder(location.handheldFolder, folderAnsi)) return 0;  // the location is left out
+    PassState state;
+    state.mode = m_mode;
+    bool created = false;
     for (const std::string& level : location.desktopLevels) {
-        if (int32_t err = m_desktop.MakeFolder(level)) return err;
+        if (int32_t err = m_desktop.MakeFolder(level, &created)) return err;
+    }
+    // A folder this run had to make holds nothing the user chose: taking it
+    // as the truth would empty the handheld.
+    if (created && m_mode != SYNC_MERGE) {
+        state.mode = SYNC_MERGE;
+        m_report.Message(FormatLine(SyncText::kNewDesktopFolder, location.DesktopFolder().c_str()));
     }
 
-    PassState state;
     std::string cachePath = m_desktop.Join(location.DesktopFolder(), CLastSyncCache::kFileName);
-    if (m_mode == SYNC_MERGE) state.old.Load(cachePath);
-    else if (int32_t err = ClearForMode(location)) return err;
+    if (int32_t err = PrepareForMode(location, state)) return err;
+    if (state.mode == SYNC_MERGE) {
+        std::vector<uint8_t> image;
+        if (ReadWholeFile(m_desktop, cachePath, kMaxCacheFile, image) == 0) state.old.LoadImage(image.data(), image.size());
+    }
 
     int32_t result = HandheldToDesktop(location, state);
     if (result == 0) result = DesktopToHandheld(location, state);
@@ -174,19 +209,48 @@ int32_t CSyncEngine::SyncLocation(const Location& location) {
 
     if (state.handheldChanged && !location.camera)
         m_handheld.Delete(m_handheld.Join(location.handheldFolder, Utf16ToUtf8(FILE_LIST_CACHE_NAME)));
-    state.fresh.Save(cachePath, location.locationName, location.reserved1, location.reserved2,
-                     Seconds1904Now());
+    // Errors do not count: the old record stays, and the next run finds
+    // every copy made in this one in step.
+    WriteWholeFile(m_desktop, cachePath,
+                   state.fresh.Image(location.locationName, location.reserved1, location.reserved2,
+                                     Seconds1904Now()));
     return 0;
 }
 
-// The one-way modes start from an empty side.
-int32_t CSyncEngine::ClearForMode(const Location& location) {
-    if (m_mode == SYNC_HANDHELD_OVERWRITES_DESKTOP) {
+int32_t CSyncEngine::SkipLocation(const char* text, const std::string& folder) {
+    m_report.Message(FormatLine(text, folder.c_str()));
+    return ERR_LOCATION_SKIPPED;
+}
+
+bool CSyncEngine::DesktopHasPhotos(const Location& location) {
+    std::vector<SideEntry> entries;
+    m_desktop.List(location.DesktopFolder(), entries);
+    for (const SideEntry& e : entries)
+        if (e.isFolder ? location.camera : IsPhoto(e.name)) return true;
+    return false;
+}
+
+// The one-way modes start from an empty side, but never on the word of a
+// handheld folder that cannot be read or has gone.
+int32_t CSyncEngine::PrepareForMode(const Location& location, PassState& state) {
+    if (state.mode == SYNC_MERGE) return 0;
+    if (state.mode == SYNC_HANDHELD_OVERWRITES_DESKTOP) {
+        std::vector<SideEntry> probe;
+        int32_t listed = m_handheld.List(location.handheldFolder, probe);
+        if (listed == ERR_LISTING_FAILED) return SkipLocation(SyncText::kFolderUnreadable, location.handheldFolder);
+        if (listed != 0 && DesktopHasPhotos(location))
+            return SkipLocation(SyncText::kFolderMissing, location.handheldFolder);
+    }
+    return ClearForMode(location, state);
+}
+
+int32_t CSyncEngine::ClearForMode(const Location& location, PassState& state) {
+    if (state.mode == SYNC_HANDHELD_OVERWRITES_DESKTOP) {
         for (const FolderPair& folder : DesktopFolders(location)) {
             std::vector<SideEntry> entries;
             if (m_desktop.List(folder.desktop, entries) != 0) continue;
             for (const SideEntry& e : entries) {
-                if (e.isFolder) continue;
+                if (e.isFolder || IsTemporaryFileName(e.name)) continue;
                 if (int32_t err = m_desktop.Delete(m_desktop.Join(folder.desktop, e.name))) return err;
             }
         }
@@ -199,7 +263,7 @@ int32_t CSyncEngine::ClearForMode(const Location& location) {
     for (size_t i = 0; i < folders.size(); ++i) {
         std::vector<SideEntry> entries;
         int32_t listed = m_handheld.List(folders[i], entries);
-        if (listed == ERR_LISTING_FAILED) return ERR_LISTING_FAILED;
+        if (listed == ERR_LISTING_FAILED) return SkipLocation(SyncText::kFolderUnreadable, folders[i]);
         for (const SideEntry& e : entries) {
             std::string path = m_handheld.Join(folders[i], e.name);
             if (e.isFolder) {
@@ -215,13 +279,59 @@ int32_t CSyncEngine::ClearForMode(const Location& location) {
     return firstError;
 }
 
+bool CSyncEngine::IsClash(const PassState& state, const std::string& handheldFolder, const std::string& name) const {
+    return state.clashes.count(handheldFolder + "\n" + Utf16ToUtf8(CNameIndex::Key(name))) != 0;
+}
+
+bool CSyncEngine::NoteClash(PassState& state, const std::string& handheldFolder,
+                            const std::vector<const SideEntry*>& names) {
+    if (names.size() < 2) return false;
+    std::string key = handheldFolder + "\n" + Utf16ToUtf8(CNameIndex::Key(names[0]->name));
+    if (state.clashes.insert(key).second)
+        m_report.Message(FormatLine(SyncText::kCaseClash, names[0]->name.c_str(), names[1]->name.c_str()));
+    return true;
+}
+
+void CSyncEngine::KeepLastEntry(PassState& state, const std::string& folderAnsi, const std::string& name) {
+    if (const CLastSyncCache::Entry* last = state.old.Find(Ansi(name), folderAnsi))
+        state.fresh.Put(last->folder, last->time, last->name);
+}
+
+int32_t CSyncEngine::MatchCase(const FolderPair& folder, SideEntry& file, const SideEntry& onDesktop,
+                               const CLastSyncCache::Entry* known, PassState& state) {
+    const bool desktopRenamed = known && known->name == Ansi(file.name);
+    ISyncSide& side = desktopRenamed ? static_cast<ISyncSide&>(m_handheld) : m_desktop;
+    const std::string& where = desktopRenamed ? folder.handheld : folder.desktop;
+    const std::string& from = desktopRenamed ? file.name : onDesktop.name;
+    const std::string& to = desktopRenamed ? onDesktop.name : file.name;
+    std::string line = FormatLine(desktopRenamed ? SyncText::kRenamingOnHandheld : SyncText::kRenamingOnDesktop,
+                                  from.c_str(), to.c_str());
+    if (int32_t cancelled = m_report.ProgressLine(line)) return cancelled;
+    if (int32_t err = side.Rename(side.Join(where, from), side.Join(where, to))) {
+        m_report.MessageWithError(SyncText::kRenameFailed, side.Join(where, from), err);
+        return err;
+    }
+    if (desktopRenamed) {
+        state.handheldChanged = true;
+        file.name = onDesktop.name;
+    }
+    return 0;
+}
+
 int32_t CSyncEngine::HandheldToDesktop(const Location& location, PassState& state) {
     std::vector<FolderPair> pending = {{location.handheldFolder, location.DesktopFolder()}};
     for (size_t i = 0; i < pending.size(); ++i) {
         FolderPair folder = pending[i];
         std::vector<SideEntry> entries;
-        if (m_handheld.List(folder.handheld, entries) == ERR_LISTING_FAILED)
-            return m_mode == SYNC_DESKTOP_OVERWRITES_HANDHELD ? 0 : ERR_LISTING_FAILED;
+        int32_t listed = m_handheld.List(folder.handheld, entries);
+        if (listed == ERR_LISTING_FAILED) {
+            if (state.mode == SYNC_DESKTOP_OVERWRITES_HANDHELD) return 0;
+            return SkipLocation(SyncText::kFolderUnreadable, folder.handheld);
+        }
+        // A folder that has gone while the last run's record lists photos
+        // is no sign that the user deleted them.
+        if (listed != 0 && state.mode == SYNC_MERGE && !state.old.Entries().empty())
+            return SkipLocation(SyncText::kFolderMissing, folder.handheld);
         std::vector<SideEntry> files;
         for (const SideEntry& e : entries) {
             if (!e.isFolder) {
@@ -246,17 +356,30 @@ int32_t CSyncEngine::HandheldFolderToDesktop(const FolderPair& folder, const std
     m_desktop.MakeFolder(folder.desktop);
     std::vector<SideEntry> desktopEntries;
     m_desktop.List(folder.desktop, desktopEntries);
-    auto onDesktop = [&](const std::string& name) {
-        for (const SideEntry& d : desktopEntries)
-            if (d.name == name && d.error == 0) return true;
-        return false;
-    };
-    for (const SideEntry& file : files) {
+    const CNameIndex onDesktop(desktopEntries), onHandheld(files);
+    for (const SideEntry& listed : files) {
+        SideEntry file = listed;
+        std::vector<const SideEntry*> there = onDesktop.Find(file.name);
+        if (NoteClash(state, folder.handheld, onHandheld.Find(file.name)) ||
+            NoteClash(state, folder.handheld, there)) {
+            KeepLastEntry(state, folderAnsi, file.name);
+            continue;
+        }
         std::string nameAnsi;
         if (!AcceptName(file.name, CLastSyncCache::kFieldSize, nameAnsi)) continue;
-        std::string handheldPath = m_handheld.Join(folder.handheld, file.name);
         const CLastSyncCache::Entry* known = state.old.Find(nameAnsi, folderAnsi);
-        if (known && !onDesktop(file.name)) {
+        const SideEntry* desk = there.empty() ? nullptr : there[0];
+        if (desk && desk->name != file.name) {
+            int32_t err = MatchCase(folder, file, *desk, known, state);
+            if (err == ERR_SYNC_CANCELLED) return err;
+            if (err != 0) {
+                KeepLastEntry(state, folderAnsi, file.name);
+                continue;
+            }
+            nameAnsi = Ansi(file.name);
+        }
+        std::string handheldPath = m_handheld.Join(folder.handheld, file.name);
+        if (known && !desk) {
             // Deleted on the desktop since the last run.
             if (int32_t cancelled = m_report.Progress(SyncText::kRemovingFromHandheld, file.name))
                 return cancelled;
@@ -281,6 +404,9 @@ int32_t CSyncEngine::HandheldFolderToDesktop(const FolderPair& folder, const std
             return err;
         } else {
             m_report.MessageWithError(SyncText::kCopyToDesktopFailed, handheldPath, err);
+            // The desktop keeps its copy, so the record keeps it too: a file
+            // missing from the record would next time look deleted here.
+            if (known) state.fresh.Put(folderAnsi, known->time, nameAnsi);
         }
     }
     return 0;
@@ -328,15 +454,22 @@ int32_t CSyncEngine::DesktopFolderToHandheld(const Location& location, const Fol
     std::string folderAnsi = Ansi(folder.handheld);
     std::vector<SideEntry> entries;
     if (m_desktop.List(folder.desktop, entries) != 0) return 0;
+    const CNameIndex index(entries);
     bool folderMade = !location.camera;
     for (const SideEntry& e : entries) {
-        if (e.isFolder) continue;
-        if (!IsJpgOnly(e.name)) continue;
-        if (e.error) return Code(e.error);
+        if (e.isFolder || !IsJpgOnly(e.name)) continue;
+        std::string desktopPath = m_desktop.Join(folder.desktop, e.name);
+        if (e.error) {
+            m_report.MessageWithError(SyncText::kUnreadableDesktop, desktopPath, e.error);
+            continue;
+        }
+        if (IsClash(state, folder.handheld, e.name) || NoteClash(state, folder.handheld, index.Find(e.name))) {
+            KeepLastEntry(state, folderAnsi, e.name);
+            continue;
+        }
         // A file that came from the handheld in this run and is unchanged
         // here is not sent, so its name needs no check.
         std::string nameAnsi = Ansi(e.name);
-        std::string desktopPath = m_desktop.Join(folder.desktop, e.name);
         const uint32_t modified = e.time;
         const CLastSyncCache::Entry* fresh = IsSingleName(e.name) ? state.fresh.Find(nameAnsi, folderAnsi) : nullptr;
         if (fresh && modified <= fresh->time) continue;
@@ -364,9 +497,8 @@ int32_t CSyncEngine::DesktopFolderToHandheld(const Location& location, const Fol
             m_report.Message(FormatLine(SyncText::kHandheldFull, desktopPath.c_str()));
             return err;
         }
-        // A changed file that cannot be sent ends the pass; a new one is
-        // reported and the pass goes on.
-        if (fresh) return err;
+        // Reported and left for the next run; a changed file keeps the
+        // record of its handheld copy, which is still there.
         m_report.MessageWithError(SyncText::kCopyToHandheldFailed, desktopPath, err);
     }
     return 0;

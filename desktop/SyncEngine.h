@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -43,15 +44,35 @@ private:
         std::string desktop;
     };
     struct PassState {
+        uint16_t mode = SYNC_MERGE;  // a new desktop folder is always merged
         CLastSyncCache old;
         CLastSyncCache fresh;
         bool handheldChanged = false;
+        // Names that differ only in case on one side, by folder: left alone.
+        std::set<std::string> clashes;
     };
 
+    int32_t TakeLocks();
     int32_t SyncCards(const std::vector<CardInfo>& cards);
     int32_t SyncCategories();
+    // A location that is skipped (ERR_LOCATION_SKIPPED) lets the run go on.
+    int32_t Visit(const Location& location);
     int32_t SyncLocation(const Location& location);
-    int32_t ClearForMode(const Location& location);
+    int32_t PrepareForMode(const Location& location, PassState& state);
+    int32_t ClearForMode(const Location& location, PassState& state);
+    int32_t SkipLocation(const char* text, const std::string& folder);
+    bool DesktopHasPhotos(const Location& location);
+    // Two names of one folder that differ only in case: reported once,
+    // both left alone, and their record of the last run kept.
+    bool NoteClash(PassState& state, const std::string& handheldFolder,
+                   const std::vector<const SideEntry*>& names);
+    bool IsClash(const PassState& state, const std::string& handheldFolder, const std::string& name) const;
+    void KeepLastEntry(PassState& state, const std::string& folderAnsi, const std::string& name);
+    // The same photo under names that differ in case on the two sides: the
+    // side whose name still matches the last run's record was not renamed,
+    // so it takes the other's name. file.name receives the name kept.
+    int32_t MatchCase(const FolderPair& folder, SideEntry& file, const SideEntry& onDesktop,
+                      const CLastSyncCache::Entry* known, PassState& state);
     int32_t HandheldToDesktop(const Location& location, PassState& state);
     int32_t HandheldFolderToDesktop(const FolderPair& folder, const std::vector<SideEntry>& files,
                                     PassState& state);
@@ -78,6 +99,7 @@ private:
     uint16_t m_mode;
     std::string m_syncFolder;
     std::string m_rootPrefix;
+    bool m_skipped = false;  // a location was left alone
     // The desktop's copy of the category database lives for the whole run.
     CCategoryDB m_desktopCategories;
     std::string m_desktopCategoriesPath;

@@ -31,6 +31,22 @@ inline constexpr char kCardsUnreadable[] = "Error reading External Cards.";
 // Names the handheld cannot hold as one file name.
 inline constexpr char kBadName[] = "**** File name \"%s\" cannot be used on the handheld.";
 inline constexpr char kRemoveFromHandheldFailed[] = "**** Could not remove \"%s\" from handheld (%ld).";
+// What keeps photos safe when the two sides disagree in ways the table
+// above does not cover.
+inline constexpr char kRenamingOnHandheld[] = "Renaming \"%s\" to \"%s\" on Handheld";
+inline constexpr char kRenamingOnDesktop[] = "Renaming \"%s\" to \"%s\" on Desktop";
+inline constexpr char kRenameFailed[] = "**** Could not rename \"%s\" (%ld).";
+inline constexpr char kCaseClash[] =
+    "**** \"%s\" and \"%s\" differ only in letter case; neither is synchronised until one of them is renamed.";
+inline constexpr char kFolderMissing[] =
+    "**** The handheld folder \"%s\" is missing; nothing was deleted there or on the desktop.";
+inline constexpr char kFolderUnreadable[] =
+    "**** The handheld folder \"%s\" could not be read; nothing was deleted there or on the desktop.";
+inline constexpr char kNewDesktopFolder[] =
+    "The desktop folder \"%s\" is new, so it was merged with the handheld instead of overwriting either side.";
+inline constexpr char kUnreadableDesktop[] = "**** Could not read \"%s\" (%ld); it was skipped.";
+inline constexpr char kBusy[] =
+    "Another synchronisation with this handheld or into this desktop folder is running; try again when it has finished.";
 }  // namespace SyncText
 
 // Progress lines and message boxes of one run: the host's callback, the
@@ -42,6 +58,8 @@ public:
     // Sends a line (a printf text with at most one argument); returns 0 or
     // ERR_SYNC_CANCELLED when the host asks to stop.
     int32_t Progress(const char* text, const std::string& argument = {});
+    // A line formatted already.
+    int32_t ProgressLine(const std::string& line) { return Send(line); }
     // The empty line between copy blocks.
     int32_t Tick();
 

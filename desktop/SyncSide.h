@@ -63,6 +63,9 @@ public:
     virtual int32_t Rename(const std::string& from, const std::string& to) = 0;
     virtual int32_t Delete(const std::string& path) = 0;
     virtual int32_t SetTime(const std::string& path, uint32_t time) = 0;
+    // Holds the folder (the desktop sync folder, the device) for this run
+    // alone until the side goes: ERROR_BUSY while another run holds it.
+    virtual int32_t Lock(const std::string& folder) = 0;
 };
 
 // Reads a whole file of at most limit bytes.

@@ -16,6 +16,10 @@ constexpr int32_t ERR_SYNC_CANCELLED = -20000;
 constexpr int32_t ERR_DESKTOP_CATEGORIES_OUT_OF_DATE = -10101;
 constexpr int32_t ERR_HANDHELD_CATEGORIES_OUT_OF_DATE = -10102;
 constexpr int32_t ERR_LISTING_FAILED = -1;
+// A location left alone because its handheld folder could not be listed
+// or vanished; the run goes on with the others and ends with
+// ERR_LISTING_FAILED.
+constexpr int32_t ERR_LOCATION_SKIPPED = -10103;
 
 constexpr size_t kSyncFolderSize = 768;
 constexpr size_t kBrandNameSize = 40;

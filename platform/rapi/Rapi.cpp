@@ -1,5 +1,10 @@
 #include "platform/rapi/Rapi.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -289,6 +294,34 @@ BOOL CeMoveFile(LPCWSTR from, LPCWSTR to) {
     if (DWORD err = Prepare(RapiCallKind::MoveFile, dev, Str(from))) return Fail(err);
     if (DWORD err = MoveFile(*dev, Str(from), Str(to))) return Fail(err);
     return Succeed();
+}
+
+BOOL CeMoveFileReplacing(LPCWSTR from, LPCWSTR to) {
+    std::optional<DeviceFolder> dev;
+    if (DWORD err = Prepare(RapiCallKind::MoveFile, dev, Str(from))) return Fail(err);
+    if (DWORD err = MoveFileReplacing(*dev, Str(from), Str(to))) return Fail(err);
+    return Succeed();
+}
+
+uint32_t RapiLockDevice(int& token) {
+    token = -1;
+    std::optional<DeviceFolder> dev = Device();
+    if (!dev) return ERROR_NOT_READY;
+    // A lock on the folder itself: nothing is written on the device, and
+    // the lock goes with the process however it ends.
+    int fd = ::open(dev->Root().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return WinErrorFromErrno(errno, dev->Root());
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        int err = errno;
+        ::close(fd);
+        return err == EWOULDBLOCK ? ERROR_BUSY : WinErrorFromErrno(err);
+    }
+    token = fd;
+    return 0;
+}
+
+void RapiUnlockDevice(int token) {
+    if (token >= 0) ::close(token);
 }
 
 DWORD CeGetSpecialFolderPath(int folder, DWORD length, LPWSTR buffer) {

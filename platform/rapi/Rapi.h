@@ -76,6 +76,9 @@ BOOL CeSetFileAttributes(LPCWSTR name, DWORD attributes);
 BOOL CeCreateDirectory(LPCWSTR name, void* security);
 BOOL CeDeleteFile(LPCWSTR name);
 BOOL CeMoveFile(LPCWSTR from, LPCWSTR to);
+// Puts from in place of to in one step (to need not exist), so the old file
+// stays until the new one has taken its place: a replacing write's last step.
+BOOL CeMoveFileReplacing(LPCWSTR from, LPCWSTR to);
 // Returns the length of the path written, 0 on failure.
 DWORD CeGetSpecialFolderPath(int folder, DWORD length, LPWSTR buffer);
 
@@ -97,6 +100,12 @@ inline constexpr char16_t kDeviceIdentityPath[] = u"\\Windows\\KVDevice.txt";
 // partnership's device at the next CeRapiInit).
 void RapiSetDeviceFolder(const std::string& hostRoot);
 std::string RapiDeviceFolder();
+
+// Takes the device for one synchronisation at a time, against other
+// processes and other takers in this one: 0 and a token for
+// RapiUnlockDevice, or ERROR_BUSY while someone else holds it.
+uint32_t RapiLockDevice(int& token);
+void RapiUnlockDevice(int token);
 
 struct RapiInvokeRecord {
     std::u16string dll;

@@ -4,7 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -91,6 +95,60 @@ protected:
         std::string s(size, '\0');
         for (size_t i = 0; i < size; ++i) s[i] = static_cast<char>(seed + i * 7);
         return s;
+    }
+
+    // Every photo under a folder (cards linked into it included): its path
+    // below the folder and its bytes.
+    using Photos = std::map<std::string, std::string>;
+    static Photos PhotosUnder(const std::string& root) {
+        namespace fs = std::filesystem;
+        Photos photos;
+        std::error_code ec;
+        auto options = fs::directory_options::follow_directory_symlink | fs::directory_options::skip_permission_denied;
+        for (auto it = fs::recursive_directory_iterator(root, options, ec); !ec && it != fs::end(it); it.increment(ec)) {
+            std::string name = Lower(it->path().filename().string());
+            bool photo = name.size() > 4 && (name.substr(name.size() - 4) == ".jpg" ||
+                                              (name.size() > 5 && name.substr(name.size() - 5) == ".jpeg"));
+            std::error_code regular;
+            if (photo && fs::is_regular_file(it->path(), regular))
+                photos[it->path().string().substr(root.size())] = Read(it->path().string());
+        }
+        return photos;
+    }
+    Photos HandheldPhotos() const { return PhotosUnder(Handheld("")); }
+    Photos DesktopPhotos() const { return PhotosUnder(Desktop("")); }
+    static std::string Lower(std::string s) {
+        for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return s;
+    }
+    static std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+    // No photo that was on a side is gone from it (under its name, letter
+    // case aside), and no photo holds bytes that no photo of its name held
+    // before on either side.
+    static void ExpectNoPhotoLost(const Photos& handBefore, const Photos& deskBefore, const Photos& handAfter,
+                                  const Photos& deskAfter) {
+        std::multimap<std::string, std::string> before;  // lower-case name -> bytes
+        for (const Photos* side : {&handBefore, &deskBefore})
+            for (const auto& [path, bytes] : *side) before.emplace(Lower(FileNameOf(path)), bytes);
+        struct Side {
+            const char* what;
+            const Photos& before;
+            const Photos& after;
+        } sides[] = {{"handheld", handBefore, handAfter}, {"desktop", deskBefore, deskAfter}};
+        for (const Side& side : sides) {
+            for (const auto& [path, bytes] : side.before) {
+                bool kept = false;
+                for (const auto& [p, b] : side.after) kept = kept || Lower(p) == Lower(path);
+                EXPECT_TRUE(kept) << side.what << " lost " << path;
+            }
+            for (const auto& [path, bytes] : side.after) {
+                auto range = before.equal_range(Lower(FileNameOf(path)));
+                bool known = false;
+                for (auto it = range.first; it != range.second; ++it) known = known || it->second == bytes;
+                EXPECT_TRUE(known) << side.what << " " << path << " holds bytes no photo of its name held";
+            }
+        }
     }
 
     std::vector<std::string> progress;
