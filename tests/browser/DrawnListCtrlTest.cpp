@@ -360,8 +360,8 @@ std::pair<int32_t, int32_t> InkColumns(const Canvas& canvas) {
 }
 
 TEST(DrawnListCellText, StaysInsideTheCellAlignedByTheHeaderFormat) {
-    if (!GetUiFont(UiFont::Normal))
-        GTEST_SKIP() << "no font files";
+    // The UI fonts (fonts-dejavu-core) are among the build's dependencies.
+    ASSERT_TRUE(GetUiFont(UiFont::Normal)) << "no font files";
     struct Case {
         std::u16string text;
         int format;

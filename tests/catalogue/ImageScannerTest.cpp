@@ -14,6 +14,7 @@
 #include "platform/base/DeviceFolder.h"
 #include "platform/base/File.h"
 #include "platform/base/ShellChangeWatcher.h"
+#include "tests/support/DispatchUntil.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -209,23 +210,22 @@ TEST_F(ImageScannerTest, CardsComeAndGoThroughRealNotifications) {
         explicit Forward(CImageScanner& s) : scanner(s) {}
         void OnShellChange(const ShellChange& change) override { scanner.OnShellChange(change); }
     } forward(scanner);
-    const auto drain = [&] {
-        while (watcher.Dispatch(forward, 200) > 0) {
-        }
+    const auto waitFor = [&](size_t count) {
+        return DispatchUntil(watcher, forward, [&] { return images.Size() == count; });
     };
 
     TempDir card;
     WriteHostFile(card / "DCIM/100ABC/p.jpg", jpeg);
     Card(card, "Storage Card");
-    drain();
+    EXPECT_TRUE(waitFor(2));
     EXPECT_EQ(2u, images.Size());
     EXPECT_EQ((std::vector<std::u16string>{u"Internal", u"Storage Card"}), LocationNames());
 
     WriteHostFile(card / "DCIM/100ABC/q.jpg", jpeg);
-    drain();
+    EXPECT_TRUE(waitFor(3));
     EXPECT_EQ(3u, images.Size());
 
     ASSERT_EQ(0, unlink(device.Host("Storage Card").c_str()));
-    drain();
+    EXPECT_TRUE(waitFor(1));
     EXPECT_EQ(std::vector<std::u16string>{u"\\My Documents\\Kestrelview\\a.jpg"}, Paths());
 }

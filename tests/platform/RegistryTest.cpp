@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -30,6 +33,26 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
     for (const auto& entry : std::filesystem::directory_iterator(folder))
         names.push_back(entry.path().filename().string());
     return names;
+}
+
+// Runs `call` as an unprivileged user: in this process when it is not
+// root, else in a child that becomes "nobody". Returns the call's result
+// (below 256), or ~0u when the child could not run it.
+template <typename Call>
+uint32_t AsUnprivileged(Call call) {
+    if (geteuid() != 0) return call();
+    const passwd* nobody = getpwnam("nobody");
+    if (!nobody) return ~0u;
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0) _exit(255);
+        _exit(int(call() & 0xFF));
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 255) {
+        return ~0u;
+    }
+    return uint32_t(WEXITSTATUS(status));
 }
 
 uint32_t SetDword(HKEY key, std::u16string_view name, uint32_t value) {
@@ -282,11 +305,16 @@ TEST_F(RegistryTest, AFailedWriteLeavesTheOldFileAsItWas) {
         EXPECT_EQ(ReadText(m_hive), before);
         EXPECT_EQ(FolderEntries(m_dir.Path()), std::vector<std::string>{"hive.reg"});
     }
-    if (geteuid() != 0) {
-        chmod(m_dir.Path().c_str(), 0500);
-        uint32_t err = RegSetValueEx(key.Get(), u"big", REG_BINARY, big.data(), uint32_t(big.size()));
+    // A read-only folder: root writes anywhere, so then the write is made by
+    // a child process that has become the unprivileged user "nobody".
+    {
+        chmod(m_hive.c_str(), 0644);
+        chmod(m_dir.Path().c_str(), 0555);
+        EXPECT_EQ(AsUnprivileged([&] {
+                      return RegSetValueEx(key.Get(), u"big", REG_BINARY, big.data(), uint32_t(big.size()));
+                  }),
+                  ERROR_ACCESS_DENIED);
         chmod(m_dir.Path().c_str(), 0700);
-        EXPECT_EQ(err, ERROR_ACCESS_DENIED);
         EXPECT_EQ(ReadText(m_hive), before);
     }
     uint32_t size = 0;

@@ -8,6 +8,7 @@
 
 #include "platform/base/DeviceFolder.h"
 #include "platform/base/ShellChangeWatcher.h"
+#include "tests/support/DispatchUntil.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -26,11 +27,11 @@ protected:
         MakeHostDirs(root / "My Documents/Kestrelview");
         ASSERT_EQ(0u, watcher.Start(DeviceFolder(root.Path())));
     }
-    // Collects what arrives until nothing more comes for a short while.
-    std::vector<ShellChange> Drain() {
+    // Collects the changes that arrive until `count` of them have come.
+    std::vector<ShellChange> Drain(size_t count = 1) {
         recorder.changes.clear();
-        while (watcher.Dispatch(recorder, 200) > 0) {
-        }
+        EXPECT_TRUE(DispatchUntil(watcher, recorder, [&] { return recorder.changes.size() >= count; }))
+            << "only " << recorder.changes.size() << " of " << count << " changes came";
         return recorder.changes;
     }
 };
@@ -52,9 +53,11 @@ TEST_F(ShellChangeWatcherTest, FilesAreReportedWhenCompleteRenamedAndDeleted) {
 TEST_F(ShellChangeWatcherTest, NewFoldersAreWatchedAndMovesOutAreDeletions) {
     MakeHostDirs(root / "My Documents/Kestrelview/Trip");
     WriteHostFile(root / "My Documents/Kestrelview/Trip/c.jpg", {1});
-    const auto changes = Drain();
-    ASSERT_FALSE(changes.empty());
-    EXPECT_EQ((ShellChange{ShellEvent::Create, u"\\My Documents\\Kestrelview\\Trip\\c.jpg", u""}), changes.back());
+    const ShellChange created{ShellEvent::Create, u"\\My Documents\\Kestrelview\\Trip\\c.jpg", u""};
+    recorder.changes.clear();
+    EXPECT_TRUE(DispatchUntil(watcher, recorder, [&] {
+        return !recorder.changes.empty() && recorder.changes.back() == created;
+    }));
 
     TempDir outside;
     std::filesystem::rename(root / "My Documents/Kestrelview/Trip/c.jpg", outside / "c.jpg");
