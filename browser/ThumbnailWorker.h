@@ -1,0 +1,83 @@
+#pragma once
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "platform/gdi/Bitmap.h"
+
+// A thumbnail the worker finished: the picture fitted into 96 x 96, or
+// none with the error that prevented it.
+struct ThumbnailResult {
+    std::u16string path;
+    std::unique_ptr<Bitmap> bitmap;
+    int error = 0;
+};
+
+// Makes the thumbnails of photos that have none stored, on a thread of its
+// own, so that the grid never waits for a decode. It takes the stored
+// thumbnail when the file has one; otherwise it decodes (the EXIF thumbnail
+// or the main picture at the smallest scale that serves 96 x 96) and stores
+// the result in the file's trailer.
+//
+// The grid says, after each paint, which photos it wants, most urgent
+// first; anything else is dropped from the queue, and a decode whose photo
+// was dropped stops between rows. A photo is written only when its file is
+// still the one that was decoded (same path, size and last-write time) and
+// the grid has not said it is gone; a file that cannot be written (read
+// only, a locked card) still yields its thumbnail.
+//
+// Everything here is called on the user-interface thread except the
+// worker's own loop; results are collected with TakeResults.
+class ThumbnailWorker {
+public:
+    ThumbnailWorker();
+    ~ThumbnailWorker();
+    ThumbnailWorker(const ThumbnailWorker&) = delete;
+    ThumbnailWorker& operator=(const ThumbnailWorker&) = delete;
+
+    // Replaces the queue. A path in progress that is not wanted any more is
+    // abandoned; one that is wanted again goes on.
+    void SetWanted(std::vector<std::u16string> paths);
+    // The file at this path was deleted, renamed or replaced: nothing is
+    // written to it and its result is not delivered.
+    void Forget(std::u16string_view path);
+    std::vector<ThumbnailResult> TakeResults();
+    // Waits until a result is ready, the worker has nothing to do, or the
+    // time has passed; true when a result is ready.
+    bool WaitForResult(uint32_t milliseconds);
+    // Queued or in progress.
+    bool IsBusy() const;
+    size_t QueuedCount() const;
+
+    // For tests: while held, the worker takes no new job.
+    void Hold(bool hold);
+
+private:
+    class Cancel;
+    void Run();
+    bool NextJob(std::u16string& path);
+    void Finish(ThumbnailResult result);
+    ThumbnailResult Make(const std::u16string& path);
+    void StoreIfUnchanged(const std::u16string& path, const Bitmap& thumbnail, uint64_t size,
+                          uint64_t lastWrite);
+    bool CurrentDropped() const;
+
+    mutable std::mutex m_lock;
+    std::condition_variable m_wake;      // the worker waits for jobs here
+    std::condition_variable m_finished;  // the interface thread waits here
+    std::deque<std::u16string> m_queue;
+    std::vector<ThumbnailResult> m_results;
+    std::u16string m_current;
+    bool m_working = false;
+    bool m_currentDropped = false;    // abandon the decode
+    bool m_currentForgotten = false;  // write nothing, deliver nothing
+    bool m_hold = false;
+    bool m_stop = false;
+    std::thread m_thread;
+};
