@@ -149,6 +149,8 @@ ThumbnailResult ThumbnailWorker::Make(const std::u16string& path) {
     Rect target{0, 0, 96, 96};
     result.error = renderer.RenderToBitmap(nullptr, file, target, RENDER_NO_ROTATE, result.bitmap);
     file.Close();
+    if (m_beforeStore)
+        m_beforeStore(path);
     if (result.error == 0 && result.bitmap)
         StoreIfUnchanged(path, *result.bitmap, size, lastWrite);
     return result;

@@ -2,6 +2,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -57,6 +58,9 @@ public:
 
     // For tests: while held, the worker takes no new job.
     void Hold(bool hold);
+    // For tests: called on the worker between decoding a photo and storing
+    // its thumbnail (to change the file meanwhile).
+    void SetBeforeStore(std::function<void(const std::u16string&)> hook) { m_beforeStore = std::move(hook); }
 
 private:
     class Cancel;
@@ -79,5 +83,6 @@ private:
     bool m_currentForgotten = false;  // write nothing, deliver nothing
     bool m_hold = false;
     bool m_stop = false;
+    std::function<void(const std::u16string&)> m_beforeStore;
     std::thread m_thread;
 };

@@ -47,7 +47,11 @@ inline std::vector<std::u16string> CopyPhotos(const TempDevice& device,
     for (size_t i = 0; i < sources.size(); ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "photo%03zu.jpg", i);
-        std::filesystem::copy_file(sources[i], device.Host(std::string("My Documents/Kestrelview/") + name));
+        const std::string host = device.Host(std::string("My Documents/Kestrelview/") + name);
+        std::filesystem::copy_file(sources[i], host);
+        // The corpus is read-only; the copies are the user's own photos.
+        std::filesystem::permissions(host, std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
         paths.push_back(PHOTO_FOLDER + u"\\" + Utf8ToUtf16(name));
     }
     return paths;
