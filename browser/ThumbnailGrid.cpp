@@ -267,21 +267,28 @@ void CThumbnailGrid::AskForThumbnails() {
     ArmThumbnailTimer();
 }
 
+// Armed whenever something was asked for: the worker may finish before
+// anyone looks.
 void CThumbnailGrid::ArmThumbnailTimer() {
-    if (m_thumbnails.IsWorking() && IsAlive())
+    if ((m_thumbnails.IsWorking() || !m_waiting.empty()) && IsAlive())
         SetTimer(this, THUMBNAIL_TIMER, THUMBNAIL_POLL_MS);
 }
 
 // Collects what the worker finished. With nothing finished it waits a
 // little for the worker, so that a run whose clock does not move by itself
-// (a headless script) still sees the thumbnails come in.
+// (a headless script) still sees the thumbnails come in. The worker is
+// asked whether it is busy before collecting: once it is idle, everything
+// it made is already waiting to be collected.
 void CThumbnailGrid::OnThumbnailTimer() {
+    bool busy = m_thumbnails.IsWorking();
     std::vector<std::u16string> done = m_thumbnails.Collect();
-    if (done.empty() && m_thumbnails.IsWorking() && m_thumbnails.WaitForWorker(THUMBNAIL_POLL_MS))
+    if (done.empty() && busy && m_thumbnails.WaitForWorker(THUMBNAIL_POLL_MS)) {
+        busy = m_thumbnails.IsWorking();
         done = m_thumbnails.Collect();
+    }
     for (const std::u16string& path : done)
         UpdatePath(path);
-    if (!m_thumbnails.IsWorking())
+    if (!busy)
         KillTimer(this, THUMBNAIL_TIMER);
 }
 
