@@ -1,6 +1,10 @@
 #include "browser/KestrelviewHHView.h"
 
 #include "handheld/ViewModes.h"
+#include "catalogue/CatalogueStrings.h"
+#include "catalogue/ImageScanner.h"
+#include "handheld/Preferences.h"
+#include "handheld/RegisteredMessages.h"
 #include "browser/FlatComboBox.h"
 #include "platform/shell/Menu.h"
 #include "platform/window/WindowClass.h"
@@ -54,16 +58,24 @@ constexpr PendingCommand PENDING_COMMANDS[] = {
     {32931, 32931, u"Zoom"},
 };
 
-const char16_t* ModeName(uint32_t mode) {
+UINT ModeCommandOf(uint32_t mode) {
     for (const ModeCommand& m : MODE_COMMANDS)
         if (m.mode == mode)
-            return m.name;
-    return u"";
+            return m.command;
+    return MODE_COMMANDS[0].command;
+}
+
+// The browsing mode stored last, the thumbnail grid when none is.
+uint32_t StoredMode() {
+    const uint32_t mode = GetBrowserView();
+    return mode == VIEW_LIST || mode == VIEW_THUMBNAIL || mode == VIEW_GALLERY || mode == VIEW_DETAIL
+               ? mode
+               : VIEW_DETAIL;
 }
 
 }  // namespace
 
-CKestrelviewHHView::CKestrelviewHHView() : m_mode(VIEW_LIST) {
+CKestrelviewHHView::CKestrelviewHHView() : m_mode(StoredMode()) {
     AddModeCommands();
     AddPendingCommands();
     // Slide shows need displayed images; this view displays none yet.
@@ -127,15 +139,85 @@ void CKestrelviewHHView::CreateSelectors() {
 
 void CKestrelviewHHView::OnInitialUpdate() {
     CreateSelectors();
-    SetMode(m_mode, MODE_COMMANDS[0].command);
+    const Rect client = GetClientRect();
+    CreateBrowserControls({0, TOP_BAR_HEIGHT + 1, client.right, client.bottom});
+    InitialLoad();
+    ShowMode();
+    if (auto* host = dynamic_cast<ModeButtonHost*>(GetParent()))
+        host->PressModeButton(ModeCommandOf(m_mode));
     View::OnInitialUpdate();
 }
 
+// The catalogue as the preferences left it: sort order, filters, and every
+// photo of every location.
+void CKestrelviewHHView::InitialLoad() {
+    ReadSortPreferences();
+    Categories().Load(CATEGORY_DB_PATH);
+    RecordId category = GetLastViewedCategory();
+    if (category != CATEGORY_ID_ALL && category != CATEGORY_ID_UNFILED && !Categories().Exists(category))
+        category = CATEGORY_ID_ALL;
+    const std::u16string location = GetLastViewedLocation();
+    CImageScanner scanner(Catalogue(), Locations(), Categories(), std::u16string(CATEGORY_DB_PATH));
+    scanner.ScanAll(false);
+    FillList(location, category);
+    Grid().SetLocationFilter(location);
+    Grid().SetCategoryFilter(category);
+}
+
+// The list in the list mode, the grid in its layout otherwise; the shown
+// one takes the keys.
+void CKestrelviewHHView::ShowMode() {
+    const bool list = m_mode == VIEW_LIST;
+    if (!list) {
+        Grid().SetLayout(m_mode == VIEW_THUMBNAIL ? GRID_THUMBNAIL
+                         : m_mode == VIEW_GALLERY ? GRID_GALLERY
+                                                  : GRID_DETAIL);
+    }
+    Grid().Show(!list);
+    List().ShowWindow(list);
+    if (list)
+        InvalidateRect(&List(), nullptr, true);
+    SetFocus(ModeControl());
+}
+
+HWND CKestrelviewHHView::ModeControl() {
+    if (m_mode == VIEW_LIST)
+        return &List();
+    return &Grid();
+}
+
+// Leaving the list marks its current row for the grid; entering it selects
+// the grid's first selected photo.
 void CKestrelviewHHView::SetMode(uint32_t mode, UINT command) {
-    m_mode = mode;
+    if (mode != m_mode) {
+        if (m_mode == VIEW_LIST) {
+            Catalogue().ClearSelection();
+            const int row = List().GetNextItem(-1, LVNI_SELECTED);
+            if (CImageItem* record = row >= 0 ? Catalogue().Nth(Filter(), row) : nullptr)
+                record->SetSelected(true);
+            Grid().SetAnchor(row);
+        } else if (mode == VIEW_LIST) {
+            const int first = Catalogue().FirstSelectedIndex(Filter());
+            if (first >= 0) {
+                List().SetItemState(first, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+                List().EnsureVisible(first);
+            }
+        }
+        m_mode = mode;
+        SetBrowserView(uint16_t(mode));
+        ShowMode();
+        if (mode != VIEW_LIST)
+            Grid().EnsureVisible(-1);
+    }
     if (auto* host = dynamic_cast<ModeButtonHost*>(GetParent()))
         host->PressModeButton(command);
-    InvalidateRect(this, nullptr, true);
+}
+
+// Showing the photo alone comes with the single photo view; until then
+// the view remembers which one was asked for.
+void CKestrelviewHHView::ShowImage(CImageItem* record, bool) {
+    m_shown = record;
+    m_selectedPath = record ? record->GetPath() : std::u16string();
 }
 
 void CKestrelviewHHView::Unavailable(std::u16string_view what) {
@@ -155,22 +237,28 @@ void CKestrelviewHHView::OnDraw(DeviceContext& dc, const Rect&) {
     dc.Rectangle(-1, -1, client.right + 1, TOP_BAR_HEIGHT + 1);
     dc.SelectObject(oldPen);
     dc.SelectObject(oldBrush);
-    const Font* font = GetUiFont(UiFont::Normal);
-    if (!font)
-        return;
-    dc.SetBkMode(TRANSPARENT);
-    dc.SetTextColor(GetSysColor(COLOR_GRAYTEXT));
-    Rect text{0, TOP_BAR_HEIGHT + 1, client.right, client.bottom};
-    DrawText(dc, *font, ModeName(m_mode), text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 LRESULT CKestrelviewHHView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    static const UINT imageSelected = RegisterWindowMessage(u"WM_Kestrelview_Image_Selected");
-    if (message == imageSelected) {
-        if (wParam == 1 && lParam)
-            m_selectedPath = reinterpret_cast<const char16_t*>(lParam);
-        InvalidateRect(this, nullptr, false);
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+        // Keys reaching the view belong to the list or the grid.
+        return SendMessage(ModeControl(), message, wParam, lParam);
+    case WM_DESTROY:
+        SaveColumnWidths();
+        break;
+    default:
+        break;
+    }
+    if (message == ImageSelectedMessage() && wParam == 1) {
+        if (lParam) {
+            const std::u16string path = reinterpret_cast<const char16_t*>(lParam);
+            ShowImage(Catalogue().FindByPath(path), false);
+            m_selectedPath = path;
+        }
         return 0;
     }
-    return View::WindowProc(message, wParam, lParam);
+    return CKestrelviewView::WindowProc(message, wParam, lParam);
 }

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/framework/View.h"
+#include "browser/KestrelviewView.h"
 
 class CFlatComboBox;
 
@@ -14,11 +14,11 @@ public:
     virtual void PressModeButton(UINT command) = 0;
 };
 
-// The browser view. This first version takes every command of the menu
-// bar, the tool bar and the popups: the four modes switch and press their
-// button, private listing toggles its menu text, and the commands whose
-// screens are not there yet say so.
-class CKestrelviewHHView : public View {
+// The browser view. It scans the device's photos at start and shows them
+// in the list or the grid by the mode; the four modes switch and press
+// their button, private listing toggles its menu text, and the commands
+// whose screens are not there yet say so.
+class CKestrelviewHHView : public CKestrelviewView {
 public:
     CKestrelviewHHView();
     ~CKestrelviewHHView() override;
@@ -33,13 +33,20 @@ public:
     CFlatComboBox* LocationSelector() const { return m_location.get(); }
     CFlatComboBox* CategorySelector() const { return m_category.get(); }
 
+    // The record last shown alone (none yet).
+    const CImageItem* ShownRecord() const { return m_shown; }
+
     void OnInitialUpdate() override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
     void OnDraw(DeviceContext& dc, const Rect& paint) override;
+    void ShowImage(CImageItem* record, bool hideList) override;
 
 private:
+    void InitialLoad();
+    void ShowMode();
+    HWND ModeControl();
     void SetMode(uint32_t mode, UINT command);
     void Unavailable(std::u16string_view what);
     void AddModeCommands();
@@ -48,6 +55,7 @@ private:
 
     uint32_t m_mode;
     bool m_showPrivate = false;
+    const CImageItem* m_shown = nullptr;
     std::u16string m_selectedPath;
     std::u16string m_lastUnavailable;
     std::unique_ptr<CFlatComboBox> m_location;

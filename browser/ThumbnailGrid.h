@@ -68,6 +68,10 @@ public:
     // The photo file is gone or changed (the view hears it from the shell).
     void ForgetThumbnail(std::u16string_view path) { m_thumbnails.Forget(path); }
 
+    // Whether the last photo opened was opened by a tap (and where, on the
+    // screen); asking forgets it.
+    bool TakeOpeningTap(Point& screen);
+
     int GetTopRow() const { return m_top; }
     int GetAnchor() const { return m_anchor; }
     void SetAnchor(int anchor) { m_anchor = anchor; }
@@ -122,6 +126,8 @@ private:
     int m_anchor = -1;
     int m_pressed = -1;  // the photo the stylus went down on, until it is lifted
     int m_openedOnRelease = -1;  // opened by the last release (a double tap's first half)
+    bool m_openingTap = false;
+    Point m_openingTapAt;
     CImageItemList* m_list = nullptr;
     ImageFilter m_filter;
     GridCellContext m_context;

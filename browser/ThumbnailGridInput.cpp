@@ -23,6 +23,13 @@ void CThumbnailGrid::OpenImage(int index) {
 
 // Ctrl toggles one photo, Shift selects the run from the anchor, a plain
 // tap selects the photo alone; holding it opens its menu instead.
+bool CThumbnailGrid::TakeOpeningTap(Point& screen) {
+    const bool tap = m_openingTap;
+    m_openingTap = false;
+    screen = m_openingTapAt;
+    return tap;
+}
+
 void CThumbnailGrid::OnStylusDown(Point p, WPARAM keys) {
     const int index = m_layout.HitTest(m_top, p);
     m_pressed = -1;
@@ -88,7 +95,10 @@ void CThumbnailGrid::OnStylusUp(Point p) {
     const int index = m_layout.HitTest(m_top, p);
     if (index >= 0 && index == pressed && index == m_anchor) {
         m_openedOnRelease = index;
+        m_openingTap = true;
+        m_openingTapAt = ClientToScreen(p);
         OpenImage(index);
+        m_openingTap = false;
     }
 }
 

@@ -105,7 +105,8 @@ TEST_F(MainFrameTest, ToolbarModesLeaveExactlyOneButtonPressed) {
                  {ID_MODE_LIST, VIEW_LIST}};
     ToolBar* bar = Frame().GetToolBar();
     ASSERT_NE(bar, nullptr);
-    EXPECT_TRUE(bar->IsButtonPressed(ID_MODE_LIST));
+    // At start the stored mode (the thumbnail grid when none is stored) is pressed.
+    EXPECT_TRUE(bar->IsButtonPressed(ID_MODE_THUMBNAIL));
     for (const auto& c : cases) {
         program.screen.backend.Tap(ButtonCentre(c.command));
         program.Run();
