@@ -243,13 +243,16 @@ std::u16string CImageItem::DateText() { return ShortDateText(GetDate()); }
 
 std::u16string CImageItem::TimeText() { return ShortTimeText(GetDate()); }
 
-void CImageItem::SetPicture(std::unique_ptr<ScreenBitmap> picture, const PixelRect& rect, uint32_t tick) {
+void CImageItem::SetPicture(std::unique_ptr<Bitmap> picture, const Rect& rect, uint32_t tick,
+                            uint8_t orientation) {
     m_picture = std::move(picture);
     m_pictureRect = rect;
     m_pictureTick = tick;
+    m_pictureOrientation = orientation;
 }
 
 void CImageItem::FreePicture() {
     m_picture.reset();
     m_pictureTick = 0;
+    m_pictureOrientation = 0;
 }

@@ -5,7 +5,8 @@
 #include <string_view>
 
 #include "catalogue/CatalogueTypes.h"
-#include "catalogue/ScreenBitmap.h"
+#include "platform/gdi/Bitmap.h"
+#include "platform/gdi/Geometry.h"
 
 class CCategoryDB;
 
@@ -79,11 +80,16 @@ public:
     void SetLastWrite(uint32_t lastWrite) { m_lastWrite = lastWrite; }
     void SetPath(std::u16string_view path) { m_path = path; }
 
-    // The decoded screen-sized picture kept for the viewer.
-    const ScreenBitmap* GetPicture() const { return m_picture.get(); }
-    const PixelRect& GetPictureRect() const { return m_pictureRect; }
+    // The decoded screen-sized picture kept for the viewer: a bitmap that a
+    // device context selects as it is, where it lands in the view, when it
+    // was made (tick count), and how it stands against the file's pixels
+    // (the viewer's orientation code; 0 = as stored).
+    Bitmap* GetPicture() const { return m_picture.get(); }
+    const Rect& GetPictureRect() const { return m_pictureRect; }
     uint32_t GetPictureTick() const { return m_pictureTick; }
-    void SetPicture(std::unique_ptr<ScreenBitmap> picture, const PixelRect& rect, uint32_t tick);
+    uint8_t GetPictureOrientation() const { return m_pictureOrientation; }
+    void SetPicture(std::unique_ptr<Bitmap> picture, const Rect& rect, uint32_t tick,
+                    uint8_t orientation = 0);
     void FreePicture();
 
 private:
@@ -107,7 +113,8 @@ private:
     uint32_t m_lastWrite = 0;
     uint8_t m_private = 0;
     uint8_t m_privateKnown = 0;
-    std::unique_ptr<ScreenBitmap> m_picture;
-    PixelRect m_pictureRect;
+    std::unique_ptr<Bitmap> m_picture;
+    Rect m_pictureRect;
     uint32_t m_pictureTick = 0;
+    uint8_t m_pictureOrientation = 0;
 };

@@ -62,7 +62,12 @@ int JpegDecoder::OpenSource(std::unique_ptr<JpegSource> source) {
     // The EXIF pointers point into the first chunk; once it has been
     // replaced they would point at other data. (The 8-bit chunk count would
     // miss a header 256 chunks long.)
-    if (m_source->ChunksRead() > 1) std::memset(&m_info, 0, sizeof m_info);
+    // The orientation is a value and stays.
+    if (m_source->ChunksRead() > 1) {
+        const uint8_t orientation = m_info.orientation;
+        std::memset(&m_info, 0, sizeof m_info);
+        m_info.orientation = orientation;
+    }
     return m_error;
 }
 
@@ -364,6 +369,7 @@ void JpegDecoder::ParseApp1() {
             m_info.dateTimeOriginal = facts.dateTimeOriginal;
             m_info.dateTimeOriginalLength = facts.dateTimeOriginalLength;
         }
+        if (facts.orientation && !m_info.orientation) m_info.orientation = facts.orientation;
         if (facts.thumbnail) {
             m_info.thumbnail = facts.thumbnail;
             m_info.thumbnailLength = facts.thumbnailLength;

@@ -79,6 +79,7 @@ struct JpegImageInfo {
     uint8_t dateTimeOriginalLength;   // bytes held at the pointer, at most 19
     const uint8_t* thumbnail;         // embedded EXIF JPEG thumbnail, or null
     uint32_t thumbnailLength;         // the thumbnail's bytes all lie in the buffer
+    uint8_t orientation;              // EXIF orientation of the main image, 1..8; 0 = none
 };
 
 // The state of one decode: the source, the tables and headers of the stream,

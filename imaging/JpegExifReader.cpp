@@ -3,6 +3,7 @@
 namespace {
 
 constexpr uint16_t TAG_COMPRESSION = 259;
+constexpr uint16_t TAG_ORIENTATION = 274;
 constexpr uint16_t TAG_JPEG_INTERCHANGE_FORMAT = 513;
 constexpr uint16_t TAG_JPEG_INTERCHANGE_FORMAT_LENGTH = 514;
 constexpr uint16_t TAG_DATE_TIME_ORIGINAL = 36867;
@@ -22,7 +23,8 @@ uint32_t TypeSize(uint16_t type) {
 JpegExifFacts JpegExifReader::Read() {
     if (!Holds(0, 8)) return m_facts;
     m_bigEndian = (m_tiff[0] << 8 | m_tiff[1]) == 0x4D4D;
-    WalkIfd(Get32(4), true);
+    m_firstIfd = Get32(4);
+    WalkIfd(m_firstIfd, true);
     if (m_thumb == Thumb::Placed && m_thumbLength > 0 && Holds(m_thumbOffset, m_thumbLength)) {
         m_facts.thumbnail = m_tiff + m_thumbOffset;
         m_facts.thumbnailLength = m_thumbLength;
@@ -32,6 +34,7 @@ JpegExifFacts JpegExifReader::Read() {
 
 void JpegExifReader::WalkIfd(uint32_t offset, bool followNext) {
     while (Visit(offset) && Holds(offset, 2)) {
+        m_currentIfd = offset;
         uint16_t count = Get16(offset);
         uint32_t entry = offset + 2;
         for (uint16_t i = 0; i < count; ++i, entry += kEntrySize) {
@@ -71,9 +74,16 @@ void JpegExifReader::HandleEntry(uint16_t tag, uint16_t type, uint32_t count, ui
             }
         }
         break;
-    case TAG_EXIF_IFD_POINTER:
-        WalkIfd(value, false);
+    case TAG_ORIENTATION:
+        if (m_currentIfd == m_firstIfd && type == 3 && count == 1 && value >= 1 && value <= 8)
+            m_facts.orientation = static_cast<uint8_t>(value);
         break;
+    case TAG_EXIF_IFD_POINTER: {
+        const uint32_t current = m_currentIfd;
+        WalkIfd(value, false);
+        m_currentIfd = current;
+        break;
+    }
     default:
         break;
     }

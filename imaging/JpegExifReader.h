@@ -9,6 +9,9 @@ struct JpegExifFacts {
     uint8_t dateTimeOriginalLength = 0;  // at most 19
     const uint8_t* thumbnail = nullptr;
     uint32_t thumbnailLength = 0;
+    // Orientation (tag 274) of the main image, from IFD0 only: 1 to 8, or 0
+    // when absent or out of range.
+    uint8_t orientation = 0;
 };
 
 // Walks the TIFF structure of an EXIF APP1 segment (EXIF 2.3 section 4.6):
@@ -42,6 +45,8 @@ private:
     Thumb m_thumb = Thumb::None;
     uint32_t m_thumbOffset = 0;
     uint32_t m_thumbLength = 0;
+    uint32_t m_firstIfd = 0;
+    uint32_t m_currentIfd = 0;
     uint32_t m_visited[kMaxIfds] = {};
     int m_visitedCount = 0;
 };

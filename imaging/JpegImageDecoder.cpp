@@ -47,6 +47,7 @@ int JpegImageDecoder::BeginOutput(int scaleShift, size_t stride) {
     std::memset(m_dcPred, 0, sizeof m_dcPred);
     std::memset(m_coef, 0, sizeof m_coef);
     m_rowsDone = 0;
+    SetOutputColumns(0, 0xFFFF);
     m_referenceReader.Input().Attach(m_source.get(), m_ptr, m_end);
     m_referenceReader.Reset();
     m_fastReader.Input().Attach(m_source.get(), m_ptr, m_end);
@@ -99,6 +100,10 @@ void JpegImageDecoder::DecodeRowReference(uint32_t* dest) {
             DecodeBlockReference(m_referenceReader, m_tables[sc.dcSlot & 7], m_tables[sc.acSlot & 7],
                                  m_dcPred[m_layout.blockComponent[b] & 3], m_coef[b], m_zigZag, full);
         }
+        if (m < m_columnFirst || m >= m_columnEnd) {
+            if (m_restartInterval) --m_restartCountdown;
+            continue;
+        }
         const int blockSamples = m_blockSize * m_blockSize;
         for (int b = 0; b < m_layout.blocksPerMcu; ++b) {
             const Transform transform = m_scaleShift == 0   ? IdctAan8x8
@@ -143,8 +148,10 @@ void JpegImageDecoder::DecodeRowFastAt(uint32_t* dest) {
         for (int b = 0; b < blocks; ++b) {
             m_lastSymbolBits = DecodeBlockFast<kFull>(reader, *dc[b], *ac[b], *pred[b], m_coef[b], m_zigZag);
         }
-        TransformMcu();
-        m_converter(m_colour, m_samples, dest + m * m_mcuWidth, m_stride);
+        if (m >= m_columnFirst && m < m_columnEnd) {
+            TransformMcu();
+            m_converter(m_colour, m_samples, dest + m * m_mcuWidth, m_stride);
+        }
         if (m_restartInterval) --m_restartCountdown;
     }
 }

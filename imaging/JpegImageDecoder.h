@@ -38,6 +38,18 @@ public:
     // `rows` is set to the pixel rows produced.
     int DecodeMcuRow(uint32_t* dest, int& rows);
 
+    // Limits the output of the MCU rows that follow to the MCU columns
+    // [first, end). The other MCUs are still entropy-decoded, since the bit
+    // stream and the DC predictions run through them, but are neither
+    // transformed nor written: a caller that wants part of a picture pays
+    // the entropy pass up to its last row and the transforms of its part
+    // only. first == end decodes a row without output. BeginOutput sets
+    // every column.
+    void SetOutputColumns(uint16_t first, uint16_t end) {
+        m_columnFirst = first;
+        m_columnEnd = end;
+    }
+
     // The padded picture at the chosen scale: whole MCUs.
     uint32_t OutputWidth() const { return uint32_t(m_layout.mcusPerRow) * m_mcuWidth; }
     uint32_t OutputHeight() const { return uint32_t(m_layout.mcuRows) * m_mcuHeight; }
@@ -75,6 +87,8 @@ private:
     Transform m_transform = nullptr;
     JpegColourConverter m_converter = nullptr;
 
+    uint16_t m_columnFirst = 0;
+    uint16_t m_columnEnd = 0xFFFF;
     int16_t m_dcPred[4] = {};
     uint16_t m_restartCountdown = 0;
     uint16_t m_rowsDone = 0;

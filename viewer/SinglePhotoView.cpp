@@ -1,66 +1,58 @@
 #include "viewer/SinglePhotoView.h"
 
-#include <string>
-
-#include "imaging/ImageRenderer.h"
-#include "imaging/RenderGeometry.h"
-#include "platform/fonts/DrawText.h"
-#include "platform/base/File.h"
-#include "platform/fonts/SystemFont.h"
-#include "platform/base/Text.h"
+#include "catalogue/ImageItem.h"
+#include "handheld/FullScreen.h"
+#include "handheld/RegisteredMessages.h"
 #include "platform/window/WindowManager.h"
 
+CSinglePhotoView::CSinglePhotoView() = default;
+
+CSinglePhotoView::~CSinglePhotoView() {
+    m_photo.Destroy();
+    Destroy();
+}
+
+void CSinglePhotoView::OnInitialUpdate() {
+    View::OnInitialUpdate();
+    EnsurePhotoWindow();
+}
+
+void CSinglePhotoView::EnsurePhotoWindow() {
+    if (!m_photo.IsAlive()) m_photo.Create(this, ID_PHOTO_WINDOW);
+}
+
 int CSinglePhotoView::OpenFile(std::u16string_view path) {
+    EnsurePhotoWindow();
     m_path = path;
-    m_error = Render();
-    InvalidateRect(this, nullptr, true);
-    return m_error;
-}
-
-int CSinglePhotoView::Render() {
-    m_picture.reset();
-    File file;
-    uint32_t opened = file.Open(m_path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
-    if (opened != 0 && !m_path.empty() && m_path[0] == u'/')
-        opened = file.OpenHost(Utf16ToUtf8(m_path), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
-    if (opened != 0)
-        return int(opened);
-    const Rect client = GetClientRect();
-    if (client.IsEmpty())
-        return 0;
-    ImageRenderer renderer;
-    Rect target = client;
-    const int result = renderer.RenderToBitmap(nullptr, file, target, RENDER_TO_BITMAP, m_picture);
-    m_placed = target;
-    return result;
-}
-
-void CSinglePhotoView::OnDraw(DeviceContext& dc, const Rect&) {
-    const Rect client = GetClientRect();
-    dc.FillSolidRect(client, RGB(255, 255, 255));
-    if (m_picture) {
-        DeviceContext source;
-        source.SelectObject(m_picture.get());
-        dc.BitBlt(m_placed.left, m_placed.top, m_placed.Width(), m_placed.Height(), &source, 0, 0,
-                  SRCCOPY);
-        return;
-    }
-    const Font* font = GetUiFont(UiFont::Normal);
-    if (!font || m_path.empty())
-        return;
-    const std::u16string text = m_error ? u"There was an error reading the image (" +
-                                               Utf8ToUtf16(std::to_string(m_error)) + u")."
-                                         : u"";
-    Rect box{8, client.Height() / 2 - 20, client.right - 8, client.Height() / 2 + 20};
-    DrawText(dc, *font, text, box, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+    auto record = std::make_unique<CImageItem>();
+    record->InitFromFile(path, CImageItem::IsRemovablePath(path));
+    record->SetTemporary(true);
+    m_photo.Open(record.get());
+    m_record = std::move(record);
+    UpdateWindow(&m_photo);
+    return m_photo.LastError();
 }
 
 LRESULT CSinglePhotoView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    // A new size needs a new picture.
-    if (message == WM_SIZE && !m_path.empty()) {
-        m_error = Render();
-        InvalidateRect(this, nullptr, true);
+    if (message == ImageSelectedMessage()) {
+        if (wParam == 1 && lParam) OpenFile(reinterpret_cast<const char16_t*>(lParam));
         return 0;
+    }
+    if (message == ImageExitMessage()) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    switch (message) {
+    case WM_SETFOCUS:
+        if (CFullScreenSwitch* fullScreen = GetFullScreenSwitch()) fullScreen->SetFullScreen(true, false);
+        break;
+    // Keys reach the photo window through the view, which keeps the focus.
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+        if (m_photo.IsAlive()) return SendMessage(&m_photo, message, wParam, lParam);
+        break;
+    default: break;
     }
     return View::WindowProc(message, wParam, lParam);
 }

@@ -476,7 +476,7 @@ TEST_F(ImageItemListTest, SelectionFollowsTheFilter) {
 TEST_F(ImageItemListTest, PictureCacheFreesTheOldestOtherThanTheOneShown) {
     for (int i = 0; i < 8; ++i) m_list.Insert(CachedRecord(InMain(Name(i))));
     const auto give = [&](int position, uint32_t tick) {
-        m_list.Nth({}, position)->SetPicture(std::make_unique<ScreenBitmap>(), {0, 0, 240, 320}, tick);
+        m_list.Nth({}, position)->SetPicture(Bitmap::Create(1, 1, 32), {0, 0, 240, 320}, tick);
     };
     const auto pictures = [&] {
         std::vector<int> held;
