@@ -41,6 +41,7 @@ std::string Ansi(const std::string& utf8) { return Utf16ToAnsi(Utf8ToUtf16(utf8)
 bool IsJpgOnly(const std::string& name) { return IsJpgName(Utf8ToUtf16(name)); }
 bool IsPhoto(const std::string& name) { return IsPhotoName(Utf8ToUtf16(name)); }
 int32_t Code(uint32_t err) { return static_cast<int32_t>(err); }
+bool IsMissing(int32_t err) { return err == Code(ERROR_FILE_NOT_FOUND) || err == Code(ERROR_PATH_NOT_FOUND); }
 
 }  // namespace
 
@@ -199,8 +200,12 @@ int32_t CSyncEngine::SyncLocation(const Location& location) {
     std::string cachePath = m_desktop.Join(location.DesktopFolder(), CLastSyncCache::kFileName);
     if (int32_t err = PrepareForMode(location, state)) return err;
     if (state.mode == SYNC_MERGE) {
+        // A record that is there but cannot be read is not "no record": the
+        // handheld's copy of every photo would win over the desktop's edits.
         std::vector<uint8_t> image;
-        if (ReadWholeFile(m_desktop, cachePath, kMaxCacheFile, image) == 0) state.old.LoadImage(image.data(), image.size());
+        int32_t err = ReadWholeFile(m_desktop, cachePath, kMaxCacheFile, image);
+        if (err == 0) state.old.LoadImage(image.data(), image.size());
+        else if (!IsMissing(err)) return SkipLocation(SyncText::kRecordUnreadable, cachePath);
     }
 
     int32_t result = HandheldToDesktop(location, state);
@@ -355,7 +360,9 @@ int32_t CSyncEngine::HandheldFolderToDesktop(const FolderPair& folder, const std
     if (!AcceptFolder(folder.handheld, folderAnsi)) return 0;
     m_desktop.MakeFolder(folder.desktop);
     std::vector<SideEntry> desktopEntries;
-    m_desktop.List(folder.desktop, desktopEntries);
+    // Taken for empty, the listing would delete every handheld photo.
+    if (m_desktop.List(folder.desktop, desktopEntries) != 0)
+        return SkipLocation(SyncText::kDesktopFolderUnreadable, folder.desktop);
     const CNameIndex onDesktop(desktopEntries), onHandheld(files);
     for (const SideEntry& listed : files) {
         SideEntry file = listed;

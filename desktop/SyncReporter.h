@@ -42,6 +42,10 @@ inline constexpr char kFolderMissing[] =
     "**** The handheld folder \"%s\" is missing; nothing was deleted there or on the desktop.";
 inline constexpr char kFolderUnreadable[] =
     "**** The handheld folder \"%s\" could not be read; nothing was deleted there or on the desktop.";
+inline constexpr char kDesktopFolderUnreadable[] =
+    "**** The desktop folder \"%s\" could not be read; nothing was deleted there or on the handheld.";
+inline constexpr char kRecordUnreadable[] =
+    "**** The record of the last run \"%s\" could not be read; nothing was deleted there or on the handheld.";
 inline constexpr char kNewDesktopFolder[] =
     "The desktop folder \"%s\" is new, so it was merged with the handheld instead of overwriting either side.";
 inline constexpr char kUnreadableDesktop[] = "**** Could not read \"%s\" (%ld); it was skipped.";
