@@ -1,5 +1,6 @@
 #include "desktop/DeviceStorage.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "catalogue/CatalogueTypes.h"
@@ -112,13 +113,31 @@ std::vector<CardInfo> CDeviceStorage::EnumerateCards(const CSyncReporter& report
     }
     std::u16string prefix = RootPrefix();
     std::u16string excluded = prefix.empty() ? std::u16string() : prefix.substr(1);
-    for (DWORD i = 0; i < root.count && cards.size() < MAX_STORAGE_CARDS; ++i) {
+    // Cards in name order, so which five are taken does not depend on the
+    // order the handheld happens to list them in.
+    std::vector<std::u16string> names;
+    for (DWORD i = 0; i < root.count; ++i) {
         const CE_FIND_DATA& d = root.data[i];
         const DWORD cardBits = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_TEMPORARY;
         std::u16string name = NameOf(d);
         if ((d.dwFileAttributes & cardBits) != cardBits) continue;
         if (!excluded.empty() && name == excluded) continue;
-        if (Utf16ToAnsi(name).size() >= kCardNameField) continue;  // does not fit the table
+        names.push_back(name);
+    }
+    std::sort(names.begin(), names.end(), [](const std::u16string& a, const std::u16string& b) {
+        int byCase = CompareNoCase(a, b);
+        return byCase != 0 ? byCase < 0 : a < b;
+    });
+    for (const std::u16string& name : names) {
+        std::string shown = Utf16ToUtf8(name);
+        if (Utf16ToAnsi(name).size() >= kCardNameField) {
+            reporter.Message(FormatLine(SyncText::kCardNameTooLong, shown.c_str(), int(kCardNameField - 1)));
+            continue;
+        }
+        if (cards.size() == MAX_STORAGE_CARDS) {
+            reporter.Message(FormatLine(SyncText::kTooManyCards, shown.c_str(), int(MAX_STORAGE_CARDS)));
+            continue;
+        }
         CardInfo card;
         card.folderName = name;
         card.volumeId = VolumeIdentity(name);

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 #include "desktop/ConnectionSink.h"
 #include "desktop/KVPlatform.h"
@@ -43,11 +44,38 @@ struct DeviceScreen {
 };
 constexpr DeviceScreen kScreens[] = {{u"PocketPC", 240, 320, 16}, {u"SmartPhone", 176, 220, 16}};
 
-std::string PersonalFolder() {
-    if (const char* docs = std::getenv("XDG_DOCUMENTS_DIR"); docs && *docs) return docs;
-    if (const char* home = std::getenv("HOME"); home && *home) return std::string(home) + "/Documents";
+// The documents folder named in the freedesktop user-dirs file, "" when it
+// names none: XDG_DOCUMENTS_DIR="$HOME/Dokumente" or an absolute path.
+std::string UserDirsDocuments(const std::string& home) {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    std::string file = (config && *config ? std::string(config) : home + "/.config") + "/user-dirs.dirs";
+    std::ifstream in(file);
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::string key = "XDG_DOCUMENTS_DIR=";
+        size_t at = line.find_first_not_of(" \t");
+        if (at == std::string::npos || line.compare(at, key.size(), key) != 0) continue;
+        std::string value = line.substr(at + key.size());
+        if (value.size() < 2 || value.front() != '"' || value.back() != '"') return {};
+        value = value.substr(1, value.size() - 2);
+        if (value.rfind("$HOME", 0) == 0) return home.empty() ? std::string() : home + value.substr(5);
+        return value.empty() || value[0] != '/' ? std::string() : value;
+    }
     return {};
 }
+
+std::string PersonalFolder() {
+    if (const char* docs = std::getenv("XDG_DOCUMENTS_DIR"); docs && *docs) return docs;
+    const char* homeText = std::getenv("HOME");
+    std::string home = homeText ? homeText : "";
+    if (std::string named = UserDirsDocuments(home); !named.empty()) return named;
+    if (!home.empty()) return home + "/Documents";
+    return {};
+}
+
+// The last run's result before cancellation and a full disk were counted
+// as success, for hosts that want to say the run did not finish.
+long g_lastOutcome = 0;
 
 }  // namespace
 
@@ -149,11 +177,17 @@ long PlatformSyncFiles(char const* brand, int mode, char const* desktopFolder, l
                 std::strlen(desktopFolder) < kSyncFolderSize;
     CopyBounded(request.desktopFolder, sizeof request.desktopFolder, desktopFolder);
     CeRapiInit();
+    g_lastOutcome = 0;
     if (!fits) {
+        g_lastOutcome = ERROR_FILENAME_EXCED_RANGE;
         CSyncReporter(progress, g_state.brandName, g_state.applicationName)
             .MessageFinalError(static_cast<int32_t>(ERROR_FILENAME_EXCED_RANGE));
         return ERROR_FILENAME_EXCED_RANGE;
     }
     CSyncEngine engine(g_state.brandName, progress, request, g_state.applicationName);
-    return engine.Run();
+    long result = engine.Run();
+    g_lastOutcome = engine.Outcome();
+    return result;
 }
+
+long PlatformLastSyncOutcome(void) { return g_lastOutcome; }

@@ -14,5 +14,10 @@ bool IsPlatformUserActive(char const* ignored1, char const* ignored2, unsigned l
 long PlatformSyncFiles(char const* brand, int mode, char const* desktopFolder,
                        long (*progress)(char*));
 
+// Not one of the eight: the result of the last PlatformSyncFiles before a
+// cancellation (ERR_SYNC_CANCELLED) or a full disk (112) was counted as 0,
+// so that a host can tell a finished run from one that stopped.
+long PlatformLastSyncOutcome(void);
+
 // Size of the buffer GetPlatformKestrelviewRootDir writes (NUL included).
 constexpr unsigned kRootDirSize = 260;

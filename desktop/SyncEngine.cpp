@@ -74,7 +74,8 @@ bool CSyncEngine::AcceptFolder(const std::string& folder, std::string& ansi) con
         return false;
     }
     if (ansi.size() > CLastSyncCache::kMaxFieldText) {
-        m_report.MessageNameTooLong(folder, static_cast<int>(CLastSyncCache::kMaxFieldText));
+        m_report.Message(FormatLine(SyncText::kFolderTooLong, folder.c_str(),
+                                    static_cast<int>(CLastSyncCache::kMaxFieldText)));
         return false;
     }
     return true;
@@ -84,7 +85,7 @@ int32_t CSyncEngine::Run() {
     int32_t result = m_report.Progress(SyncText::kSearchingCards);
     if (result == 0 && TakeLocks() != 0) {
         m_report.Message(SyncText::kBusy);
-        return Code(ERROR_BUSY);
+        return m_outcome = Code(ERROR_BUSY);
     }
     std::vector<CardInfo> cards;
     if (result == 0) {
@@ -103,8 +104,9 @@ int32_t CSyncEngine::Run() {
     }
     if (result == 0) result = SyncCards(cards);
 
-    if (result == ERR_SYNC_CANCELLED || result == Code(ERROR_DISK_FULL)) result = 0;
     if (result == 0 && m_skipped) result = ERR_LISTING_FAILED;  // each skip has been told
+    m_outcome = result;
+    if (result == ERR_SYNC_CANCELLED || result == Code(ERROR_DISK_FULL)) result = 0;
     if (result == 0) m_desktopCategories.Purge();
     else if (!m_skipped) m_report.MessageFinalError(result);
     if (!m_desktopCategoriesPath.empty())

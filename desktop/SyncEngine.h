@@ -26,6 +26,8 @@ public:
     CSyncEngine(std::string brand, SyncProgressCallback callback, const SyncRequest& request,
                 std::string application);
     int32_t Run();
+    // Run's result before a cancellation or a full disk became 0.
+    int32_t Outcome() const { return m_outcome; }
 
 private:
     struct Location {
@@ -100,6 +102,7 @@ private:
     std::string m_syncFolder;
     std::string m_rootPrefix;
     bool m_skipped = false;  // a location was left alone
+    int32_t m_outcome = 0;
     // The desktop's copy of the category database lives for the whole run.
     CCategoryDB m_desktopCategories;
     std::string m_desktopCategoriesPath;

@@ -33,6 +33,11 @@ inline constexpr char kBadName[] = "**** File name \"%s\" cannot be used on the 
 inline constexpr char kRemoveFromHandheldFailed[] = "**** Could not remove \"%s\" from handheld (%ld).";
 // What keeps photos safe when the two sides disagree in ways the table
 // above does not cover.
+inline constexpr char kFolderTooLong[] = "**** Folder \"%s\" is too long; Maximum length is %d.";
+inline constexpr char kTooManyCards[] =
+    "The card \"%s\" was not synchronised: at most %d cards are synchronised in one run.";
+inline constexpr char kCardNameTooLong[] =
+    "The card \"%s\" was not synchronised: its name is longer than %d characters.";
 inline constexpr char kRenamingOnHandheld[] = "Renaming \"%s\" to \"%s\" on Handheld";
 inline constexpr char kRenamingOnDesktop[] = "Renaming \"%s\" to \"%s\" on Desktop";
 inline constexpr char kRenameFailed[] = "**** Could not rename \"%s\" (%ld).";

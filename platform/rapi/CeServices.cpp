@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <functional>
 #include <mutex>
 #include <random>
 
@@ -83,6 +84,7 @@ std::vector<CeSvcPartnership> CeSvcListPartnerships() {
         p.displayName = TextOf(key, u"DisplayName");
         p.deviceType = TextOf(key, u"DeviceType");
         p.deviceFolder = TextOf(key, u"DeviceFolder");
+        p.desktopFolder = TextOf(key, u"DesktopFolder");
         list.push_back(std::move(p));
     }
     return list;
@@ -167,4 +169,36 @@ uint32_t CeSvcAddPartnership(const std::string& displayName, const std::string& 
     key.SetValue(u"DeviceFolder", REG_SZ, TextData(deviceFolder));
     if (uint32_t err = RapiWriteDeviceIdentity(deviceFolder, profile)) return err;
     return hive.Save(RegDesktopHivePath());
+}
+
+namespace {
+
+// Changes the key of one profile and saves the hive; ERROR_FILE_NOT_FOUND
+// when no partnership has the profile.
+uint32_t ChangePartnership(DWORD profile, const std::function<void(RegistryKeyNode& partners, RegistryKeyNode& key)>& change) {
+    RegistryHive hive;
+    if (uint32_t err = hive.Load(RegDesktopHivePath())) return err;
+    RegistryKeyNode* partners = hive.Find(PartnersPath());
+    if (!partners) return ERROR_FILE_NOT_FOUND;
+    for (RegistryKeyNode& key : partners->children) {
+        if (!IsPartnerKey(key.name) || ProfileOf(key) != profile) continue;
+        change(*partners, key);
+        return hive.Save(RegDesktopHivePath());
+    }
+    return ERROR_FILE_NOT_FOUND;
+}
+
+}  // namespace
+
+uint32_t CeSvcRemovePartnership(DWORD profile) {
+    return ChangePartnership(profile, [](RegistryKeyNode& partners, RegistryKeyNode& key) {
+        std::u16string name = key.name;
+        partners.DeleteChild(name);
+    });
+}
+
+uint32_t CeSvcSetDesktopFolder(DWORD profile, const std::string& folder) {
+    return ChangePartnership(profile, [&](RegistryKeyNode&, RegistryKeyNode& key) {
+        key.SetValue(u"DesktopFolder", REG_SZ, TextData(folder));
+    });
 }

@@ -29,6 +29,7 @@ struct CeSvcPartnership {
     std::string displayName;
     std::string deviceType;
     std::string deviceFolder;
+    std::string desktopFolder;  // "DesktopFolder": the host's folder for it, "" until chosen
 };
 std::vector<CeSvcPartnership> CeSvcListPartnerships();
 
@@ -36,4 +37,9 @@ std::vector<CeSvcPartnership> CeSvcListPartnerships();
 // and writes that identity into the device folder.
 uint32_t CeSvcAddPartnership(const std::string& displayName, const std::string& deviceType,
                              const std::string& deviceFolder, DWORD& profile);
+// Removes the partnership of the profile (ERROR_FILE_NOT_FOUND when there
+// is none); its device folder and desktop folder are left as they are.
+uint32_t CeSvcRemovePartnership(DWORD profile);
+// Records the desktop folder the host synchronises the profile with.
+uint32_t CeSvcSetDesktopFolder(DWORD profile, const std::string& folder);
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 #include "desktop/DeviceStorage.h"
 #include "desktop/SyncReporter.h"
@@ -51,6 +53,38 @@ TEST_F(CardSyncTest, AnIdentityThatIsNoPlainNameIsNotUsedAsAFolder) {
     Write(card + "/My Documents/Kestrelview/c.jpg", "c", kT0);
     ASSERT_EQ(0, Run());
     EXPECT_EQ("c", Read(Desktop("SD/Kestrelview/c.jpg")));
+    // Nothing was written outside the desktop folder, at any level above it.
+    std::filesystem::path above = std::filesystem::path(DesktopRoot());
+    for (int level = 0; level < 4 && above.has_parent_path(); ++level) {
+        above = above.parent_path();
+        EXPECT_FALSE(std::filesystem::exists(above / "escaped")) << above;
+        EXPECT_FALSE(std::filesystem::exists(above / "Kestrelview" / "c.jpg")) << above;
+    }
+    std::vector<std::string> top;
+    for (const auto& e : std::filesystem::directory_iterator(DesktopRoot())) top.push_back(e.path().filename());
+    std::sort(top.begin(), top.end());
+    EXPECT_EQ((std::vector<std::string>{"Internal", "SD"}), top);
+}
+
+TEST_F(CardSyncTest, CardsBeyondFiveOrWithLongNamesAreNamedInAMessage) {
+    // Made in reverse order, so the listing order is not the name order.
+    for (char c = 'G'; c >= 'A'; --c) {
+        std::string card = AddCard(std::string("Card ") + c);
+        Write(card + "/My Documents/Kestrelview/p.jpg", std::string(1, c), kT0);
+    }
+    AddCard(std::string(35, 'L'));
+    ASSERT_EQ(0, Run());
+    for (char c = 'A'; c <= 'G'; ++c) {
+        std::string name = std::string("Card ") + c;
+        bool taken = c <= 'E';
+        EXPECT_EQ(taken, Exists(Handheld(name + "/volID.txt"))) << name;
+        EXPECT_EQ(taken ? 0 : 1, CountMessages("The card \"" + name +
+                                                "\" was not synchronised: at most 5 cards are synchronised in one run."))
+            << name;
+    }
+    EXPECT_EQ(1, CountMessages("The card \"" + std::string(35, 'L') +
+                               "\" was not synchronised: its name is longer than 34 characters."));
+    EXPECT_EQ(3u, messages.size());
 }
 
 TEST_F(CardSyncTest, AWriteProtectedCardIsSkippedWithAMessage) {
@@ -123,7 +157,7 @@ TEST_F(CardSyncTest, HandheldFolderPathsLongerThanTheirFieldAreRefused) {
     Write(card + "/" + deep + "/x.jpg", "x", kT0);
     ASSERT_EQ(0, Run());
     std::string folder = "\\Storage Card\\DCIM\\" + std::string(40, 'd');
-    EXPECT_EQ(1, CountMessages("**** File name \"" + folder + "\" is too long; Maximum length is 47."));
+    EXPECT_EQ(1, CountMessages("**** Folder \"" + folder + "\" is too long; Maximum length is 47."));
     EXPECT_FALSE(Exists(Desktop("CAFEBABE00000002/" + deep + "/x.jpg")));
 }
 
