@@ -131,10 +131,11 @@ void CKestrelviewView::InsertRow(CImageItem* record, int position, bool selected
     record->SetSelected(selected);
 }
 
+// The whole filter decides, location and privacy too: rows are drawn from
+// the displayed records, so a row for a record that is not displayed would
+// show another one.
 void CKestrelviewView::AddRecord(CImageItem* record) {
-    if (!record)
-        return;
-    if (m_filter.category != CATEGORY_ID_ALL && m_filter.category != record->GetCategory())
+    if (!record || !m_catalogue.Passes(m_filter, *record))
         return;
     InsertRow(record, -1, false);
     m_grid.Refresh();
@@ -235,8 +236,9 @@ LRESULT CKestrelviewView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     if (m_doubleTap.Filter(this, message, wParam, lParam))
         return 0;
     if (message == WM_NOTIFY && lParam) {
+        // The list passes its header's notifications on as they are.
         NMHDR& header = *reinterpret_cast<NMHDR*>(lParam);
-        if (header.idFrom == uintptr_t(LIST_ID))
+        if (header.hwndFrom == &m_list || header.hwndFrom == m_list.GetHeaderCtrl())
             return OnListNotify(header);
     }
     if (message == ImageSelectedMessage() && wParam == 0) {

@@ -232,7 +232,12 @@ bool CImageItem::IsRemovablePath(std::u16string_view path) {
     return !StartsWithNoCase(folder, MAIN_PHOTO_FOLDER);
 }
 
-std::u16string CImageItem::SizeText() { return Ascii(std::to_string(GetSize() / 1024) + "K"); }
+// Whole kibibytes, rounded down, except that a file that is not empty never
+// shows as "0K".
+std::u16string CImageItem::SizeText() {
+    const uint32_t size = GetSize();
+    return Ascii(std::to_string(size > 0 && size < 1024 ? 1 : size / 1024) + "K");
+}
 
 std::u16string CImageItem::DimensionsText() {
     const uint16_t width = GetWidth();

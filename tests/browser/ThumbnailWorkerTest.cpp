@@ -77,8 +77,8 @@ protected:
 // thumbnail stored.
 TEST_F(ThumbnailWorkerTest, GridAnswersWhileThumbnailsAreMade) {
     const auto paths = Photos(50);
-    if (paths.empty())
-        GTEST_SKIP() << "the shared corpus is not there";
+    // The corpus lies beside the project where the tests run.
+    ASSERT_FALSE(paths.empty()) << "the JPEG corpus is missing";
     GridFixture f;
     f.grid.Thumbnails().Worker().Hold(true);
     AddFileRecords(f.list, paths);
@@ -121,8 +121,8 @@ TEST_F(ThumbnailWorkerTest, GridAnswersWhileThumbnailsAreMade) {
 // and the store; a file replaced by another under the same name neither.
 TEST_F(ThumbnailWorkerTest, NoThumbnailWrittenToAPhotoDeletedOrRenamedMeanwhile) {
     const auto paths = Photos(6);
-    if (paths.empty())
-        GTEST_SKIP() << "the shared corpus is not there";
+    // The corpus lies beside the project where the tests run.
+    ASSERT_FALSE(paths.empty()) << "the JPEG corpus is missing";
     std::vector<std::vector<uint8_t>> before;
     for (const auto& p : paths)
         before.push_back(ReadHostFile(HostOf(device, p)));
@@ -163,8 +163,8 @@ TEST_F(ThumbnailWorkerTest, NoThumbnailWrittenToAPhotoDeletedOrRenamedMeanwhile)
 // shown, and the file is left as it was.
 TEST_F(ThumbnailWorkerTest, ReadOnlyPhotoStillGetsItsThumbnail) {
     const auto paths = Photos(1);
-    if (paths.empty())
-        GTEST_SKIP() << "the shared corpus is not there";
+    // The corpus lies beside the project where the tests run.
+    ASSERT_FALSE(paths.empty()) << "the JPEG corpus is missing";
     const std::string host = HostOf(device, paths[0]);
     const auto bytes = ReadHostFile(host);
     std::filesystem::permissions(host, std::filesystem::perms::owner_read |
