@@ -12,14 +12,22 @@
 // wanted, or the worker is stopping.
 class ThumbnailWorker::Cancel : public CancelCheck {
 public:
-    explicit Cancel(const ThumbnailWorker& worker) : m_worker(worker) {}
-    bool ShouldCancel() override { return m_worker.CurrentDropped(); }
+    Cancel(const ThumbnailWorker& worker, const Slot& slot) : m_worker(worker), m_slot(slot) {}
+    bool ShouldCancel() override { return m_worker.Dropped(m_slot); }
 
 private:
     const ThumbnailWorker& m_worker;
+    const Slot& m_slot;
 };
 
-ThumbnailWorker::ThumbnailWorker() : m_thread([this] { Run(); }) {}
+ThumbnailWorker::ThumbnailWorker(unsigned threads) {
+    if (threads == 0)
+        threads = std::thread::hardware_concurrency();
+    threads = std::clamp(threads, 1u, MAX_THREADS);
+    m_slots.resize(threads);
+    for (Slot& slot : m_slots)
+        m_threads.emplace_back([this, &slot] { Run(slot); });
+}
 
 ThumbnailWorker::~ThumbnailWorker() {
     {
@@ -28,7 +36,8 @@ ThumbnailWorker::~ThumbnailWorker() {
         m_queue.clear();
     }
     m_wake.notify_all();
-    m_thread.join();
+    for (std::thread& thread : m_threads)
+        thread.join();
 }
 
 void ThumbnailWorker::SetWanted(std::vector<std::u16string> paths) {
@@ -36,13 +45,16 @@ void ThumbnailWorker::SetWanted(std::vector<std::u16string> paths) {
         std::lock_guard<std::mutex> lock(m_lock);
         m_queue.clear();
         for (std::u16string& path : paths) {
-            if (m_working && path == m_current)
-                continue;
-            if (std::find(m_queue.begin(), m_queue.end(), path) == m_queue.end())
+            const bool inProgress = std::any_of(m_slots.begin(), m_slots.end(), [&](const Slot& s) {
+                return s.working && s.path == path;
+            });
+            if (!inProgress && std::find(m_queue.begin(), m_queue.end(), path) == m_queue.end())
                 m_queue.push_back(std::move(path));
         }
-        if (m_working && std::find(paths.begin(), paths.end(), m_current) == paths.end())
-            m_currentDropped = true;
+        for (Slot& slot : m_slots)
+            if (slot.working && std::find(paths.begin(), paths.end(), slot.path) == paths.end() &&
+                std::find(m_queue.begin(), m_queue.end(), slot.path) == m_queue.end())
+                slot.dropped = true;
     }
     m_wake.notify_all();
 }
@@ -50,10 +62,11 @@ void ThumbnailWorker::SetWanted(std::vector<std::u16string> paths) {
 void ThumbnailWorker::Forget(std::u16string_view path) {
     std::lock_guard<std::mutex> lock(m_lock);
     m_queue.erase(std::remove(m_queue.begin(), m_queue.end(), path), m_queue.end());
-    if (m_working && m_current == path) {
-        m_currentDropped = true;
-        m_currentForgotten = true;
-    }
+    for (Slot& slot : m_slots)
+        if (slot.working && slot.path == path) {
+            slot.dropped = true;
+            slot.forgotten = true;
+        }
     std::erase_if(m_results, [&](const ThumbnailResult& r) { return r.path == path; });
 }
 
@@ -62,17 +75,21 @@ std::vector<ThumbnailResult> ThumbnailWorker::TakeResults() {
     return std::move(m_results);
 }
 
+bool ThumbnailWorker::AnyWorking() const {
+    return std::any_of(m_slots.begin(), m_slots.end(), [](const Slot& s) { return s.working; });
+}
+
 bool ThumbnailWorker::WaitForResult(uint32_t milliseconds) {
     std::unique_lock<std::mutex> lock(m_lock);
     m_finished.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] {
-        return !m_results.empty() || (!m_working && (m_queue.empty() || m_hold));
+        return !m_results.empty() || (!AnyWorking() && (m_queue.empty() || m_hold));
     });
     return !m_results.empty();
 }
 
 bool ThumbnailWorker::IsBusy() const {
     std::lock_guard<std::mutex> lock(m_lock);
-    return m_working || !m_queue.empty();
+    return AnyWorking() || !m_queue.empty();
 }
 
 size_t ThumbnailWorker::QueuedCount() const {
@@ -89,38 +106,38 @@ void ThumbnailWorker::Hold(bool hold) {
     m_finished.notify_all();
 }
 
-bool ThumbnailWorker::CurrentDropped() const {
+bool ThumbnailWorker::Dropped(const Slot& slot) const {
     std::lock_guard<std::mutex> lock(m_lock);
-    return m_currentDropped || m_stop;
+    return slot.dropped || m_stop;
 }
 
-void ThumbnailWorker::Run() {
+void ThumbnailWorker::Run(Slot& slot) {
     std::u16string path;
-    while (NextJob(path))
-        Finish(Make(path));
+    while (NextJob(slot, path))
+        Finish(slot, Make(slot, path));
 }
 
-bool ThumbnailWorker::NextJob(std::u16string& path) {
+bool ThumbnailWorker::NextJob(Slot& slot, std::u16string& path) {
     std::unique_lock<std::mutex> lock(m_lock);
-    m_working = false;
+    slot.working = false;
     m_finished.notify_all();
     m_wake.wait(lock, [this] { return m_stop || (!m_hold && !m_queue.empty()); });
     if (m_stop)
         return false;
     path = std::move(m_queue.front());
     m_queue.pop_front();
-    m_current = path;
-    m_working = true;
-    m_currentDropped = false;
-    m_currentForgotten = false;
+    slot.path = path;
+    slot.working = true;
+    slot.dropped = false;
+    slot.forgotten = false;
     return true;
 }
 
-void ThumbnailWorker::Finish(ThumbnailResult result) {
+void ThumbnailWorker::Finish(Slot& slot, ThumbnailResult result) {
     std::lock_guard<std::mutex> lock(m_lock);
     // An abandoned decode has no result; the photo is asked for again when
     // it comes back into view.
-    if (m_currentForgotten || (m_currentDropped && !result.bitmap))
+    if (slot.forgotten || (slot.dropped && !result.bitmap))
         return;
     m_results.push_back(std::move(result));
     m_finished.notify_all();
@@ -128,7 +145,7 @@ void ThumbnailWorker::Finish(ThumbnailResult result) {
 
 // The file is read shared, so the grid can read stored thumbnails of it
 // meanwhile, and closed before anything is written.
-ThumbnailResult ThumbnailWorker::Make(const std::u16string& path) {
+ThumbnailResult ThumbnailWorker::Make(Slot& slot, const std::u16string& path) {
     ThumbnailResult result;
     result.path = path;
     File file;
@@ -144,7 +161,7 @@ ThumbnailResult ThumbnailWorker::Make(const std::u16string& path) {
     if ((result.bitmap = store.Load(file)))
         return result;
     file.Seek(0, FILE_BEGIN);
-    Cancel cancel(*this);
+    Cancel cancel(*this, slot);
     ImageRenderer renderer(nullptr, &cancel);
     Rect target{0, 0, 96, 96};
     result.error = renderer.RenderToBitmap(nullptr, file, target, RENDER_NO_ROTATE, result.bitmap);
@@ -152,15 +169,15 @@ ThumbnailResult ThumbnailWorker::Make(const std::u16string& path) {
     if (m_beforeStore)
         m_beforeStore(path);
     if (result.error == 0 && result.bitmap)
-        StoreIfUnchanged(path, *result.bitmap, size, lastWrite);
+        StoreIfUnchanged(slot, path, *result.bitmap, size, lastWrite);
     return result;
 }
 
 // Writes only into the file that was decoded: a file deleted meanwhile
 // cannot be opened, one renamed away leaves nothing (or another file) at
 // the path, and one rewritten has another size or time.
-void ThumbnailWorker::StoreIfUnchanged(const std::u16string& path, const Bitmap& thumbnail,
-                                       uint64_t size, uint64_t lastWrite) {
+void ThumbnailWorker::StoreIfUnchanged(Slot& slot, const std::u16string& path,
+                                       const Bitmap& thumbnail, uint64_t size, uint64_t lastWrite) {
     File file;
     if (file.Open(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING) != 0)
         return;
@@ -171,7 +188,7 @@ void ThumbnailWorker::StoreIfUnchanged(const std::u16string& path, const Bitmap&
         return;
     {
         std::lock_guard<std::mutex> lock(m_lock);
-        if (m_currentForgotten || m_stop)
+        if (slot.forgotten || m_stop)
             return;
     }
     TrailerThumbnailStore store;

@@ -20,8 +20,9 @@ struct ThumbnailResult {
     int error = 0;
 };
 
-// Makes the thumbnails of photos that have none stored, on a thread of its
-// own, so that the grid never waits for a decode. It takes the stored
+// Makes the thumbnails of photos that have none stored, on threads of its
+// own (one per processor core, at most MAX_THREADS), so that the grid never
+// waits for a decode. It takes the stored
 // thumbnail when the file has one; otherwise it decodes (the EXIF thumbnail
 // or the main picture at the smallest scale that serves 96 x 96) and stores
 // the result in the file's trailer.
@@ -34,10 +35,13 @@ struct ThumbnailResult {
 // only, a locked card) still yields its thumbnail.
 //
 // Everything here is called on the user-interface thread except the
-// worker's own loop; results are collected with TakeResults.
+// worker threads' own loop; results are collected with TakeResults.
 class ThumbnailWorker {
 public:
-    ThumbnailWorker();
+    static constexpr unsigned MAX_THREADS = 4;
+
+    // threads 0: one per core, within 1 and MAX_THREADS.
+    explicit ThumbnailWorker(unsigned threads = 0);
     ~ThumbnailWorker();
     ThumbnailWorker(const ThumbnailWorker&) = delete;
     ThumbnailWorker& operator=(const ThumbnailWorker&) = delete;
@@ -63,26 +67,31 @@ public:
     void SetBeforeStore(std::function<void(const std::u16string&)> hook) { m_beforeStore = std::move(hook); }
 
 private:
+    // What one thread is doing.
+    struct Slot {
+        std::u16string path;
+        bool working = false;
+        bool dropped = false;    // abandon the decode
+        bool forgotten = false;  // write nothing, deliver nothing
+    };
     class Cancel;
-    void Run();
-    bool NextJob(std::u16string& path);
-    void Finish(ThumbnailResult result);
-    ThumbnailResult Make(const std::u16string& path);
-    void StoreIfUnchanged(const std::u16string& path, const Bitmap& thumbnail, uint64_t size,
-                          uint64_t lastWrite);
-    bool CurrentDropped() const;
+    void Run(Slot& slot);
+    bool NextJob(Slot& slot, std::u16string& path);
+    void Finish(Slot& slot, ThumbnailResult result);
+    ThumbnailResult Make(Slot& slot, const std::u16string& path);
+    void StoreIfUnchanged(Slot& slot, const std::u16string& path, const Bitmap& thumbnail,
+                          uint64_t size, uint64_t lastWrite);
+    bool Dropped(const Slot& slot) const;
+    bool AnyWorking() const;
 
     mutable std::mutex m_lock;
     std::condition_variable m_wake;      // the worker waits for jobs here
     std::condition_variable m_finished;  // the interface thread waits here
     std::deque<std::u16string> m_queue;
     std::vector<ThumbnailResult> m_results;
-    std::u16string m_current;
-    bool m_working = false;
-    bool m_currentDropped = false;    // abandon the decode
-    bool m_currentForgotten = false;  // write nothing, deliver nothing
+    std::vector<Slot> m_slots;
     bool m_hold = false;
     bool m_stop = false;
     std::function<void(const std::u16string&)> m_beforeStore;
-    std::thread m_thread;
+    std::vector<std::thread> m_threads;
 };
