@@ -40,6 +40,10 @@ bool CKestrelviewView::CreateBrowserControls(const Rect& area) {
     BuildColumns();
     m_grid.SetCatalogue(&m_categories, &m_locations);
     m_grid.SetImageList(&m_catalogue);
+    // A category changed in a detail cell can change which rows the list has.
+    m_grid.onCategoryChanged = [this](const RecordId&, CImageItem*) {
+        FillList(m_filter.location, m_filter.category);
+    };
     return true;
 }
 

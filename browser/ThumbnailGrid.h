@@ -14,6 +14,7 @@
 #include "platform/window/Window.h"
 
 class CCategoryDB;
+class CFolderItem;
 class CFolderList;
 class Font;
 
@@ -87,9 +88,14 @@ public:
     // Told to the view: the selection changed; tap-and-hold on a photo.
     std::function<void()> onSelectionChanged;
     std::function<void(CImageItem*, Point screen)> onContextMenu;
-    // The detail layout's pop-ups; the view fills them (names, positions).
-    std::function<void(CImageItem*, Point screen)> onCategoryPopup;
-    std::function<void(CImageItem*, Point screen)> onLocationPopup;
+    // A photo's category was changed from its detail cell and it is still
+    // displayed (the view updates its list row).
+    std::function<void(const RecordId& oldCategory, CImageItem*)> onCategoryChanged;
+
+    // Commands of the detail layout's pop-ups.
+    static constexpr UINT ID_UNFILED = 32847;
+    static constexpr UINT ID_CATEGORY_FIRST = 4000;  // + position among the categories
+    static constexpr UINT ID_LOCATION_FIRST = 5000;  // + position among the locations
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -114,6 +120,10 @@ private:
     void OnStylusUp(Point p);
     void OnDoubleTap(Point p);
     bool OnDetailPopup(int index, Point p);
+    void CategoryPopup(CImageItem& record, Point screen);
+    void LocationPopup(CImageItem& record, Point screen);
+    void ApplyCategory(CImageItem& record, const RecordId& category);
+    void ApplyLocation(CImageItem& record, const CFolderItem& location);
     void OnKeyDown(UINT key);
     void OnEnterUp();
     void MoveTo(int target, bool forward);

@@ -75,14 +75,16 @@ bool CThumbnailGrid::OnDetailPopup(int index, Point p) {
     const Size size{cell.Width(), cell.Height()};
     const int32_t x = p.x - cell.left, y = p.y - cell.top;
     CImageItem* record = RecordAt(index);
+    if (!record)
+        return false;
     if (GridCellPainter::CategoryLine(size, m_context.lineHeight).Contains(x, y)) {
-        if (onCategoryPopup)
-            onCategoryPopup(record, ClientToScreen(p));
+        UpdateWindow(this);
+        CategoryPopup(*record, ClientToScreen(p));
         return true;
     }
     if (GridCellPainter::LocationLine(size, m_context.lineHeight).Contains(x, y)) {
-        if (onLocationPopup)
-            onLocationPopup(record, ClientToScreen(p));
+        UpdateWindow(this);
+        LocationPopup(*record, ClientToScreen(p));
         return true;
     }
     return false;

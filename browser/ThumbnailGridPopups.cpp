@@ -1,0 +1,86 @@
+// The detail layout's pop-ups: a photo's category and location changed
+// from its own cell.
+#include "browser/ThumbnailGrid.h"
+
+#include <memory>
+
+#include "catalogue/CatalogueStrings.h"
+#include "catalogue/CategoryDB.h"
+#include "catalogue/FileOperations.h"
+#include "catalogue/FolderList.h"
+#include "platform/shell/Menu.h"
+#include "platform/shell/MessageBoxWindow.h"
+
+void CThumbnailGrid::CategoryPopup(CImageItem& record, Point screen) {
+    const CCategoryDB* db = m_context.categories;
+    std::vector<RecordId> ids;
+    Menu menu;
+    bool filed = false;
+    if (db)
+        for (size_t i = 0; i < db->Count(); ++i) {
+            const CategoryRecord category = db->RecordAt(i);
+            if (!category.IsLive())
+                continue;
+            const bool current = category.id == record.GetCategory();
+            filed = filed || current;
+            menu.AppendItem(MF_STRING | (current ? MF_CHECKED : 0), ID_CATEGORY_FIRST + UINT(ids.size()),
+                            category.Name());
+            ids.push_back(category.id);
+        }
+    menu.AppendItem(MF_STRING | (filed ? 0 : MF_CHECKED), ID_UNFILED, STRING_UNFILED);
+    const UINT command = TrackPopupMenu(menu, TPM_RETURNCMD, screen.x, screen.y, this);
+    if (command == ID_UNFILED)
+        ApplyCategory(record, CATEGORY_ID_UNFILED);
+    else if (command >= ID_CATEGORY_FIRST && command - ID_CATEGORY_FIRST < ids.size())
+        ApplyCategory(record, ids[command - ID_CATEGORY_FIRST]);
+}
+
+// The file is written first; a photo that leaves the filter leaves the grid.
+void CThumbnailGrid::ApplyCategory(CImageItem& record, const RecordId& category) {
+    const RecordId old = record.GetCategory();
+    if (old == category || !m_list)
+        return;
+    if (m_list->SetCategory(record, category) != 0)
+        return;
+    if (m_list->Passes(m_filter, record)) {
+        if (onCategoryChanged)
+            onCategoryChanged(old, &record);
+        Invalidate();
+    } else {
+        Refresh();
+    }
+}
+
+void CThumbnailGrid::LocationPopup(CImageItem& record, Point screen) {
+    if (!m_context.locations)
+        return;
+    std::vector<const CFolderItem*> locations;
+    Menu menu;
+    for (const auto& item : m_context.locations->GetItems()) {
+        const bool current = record.IsUnder(item->GetPath()) &&
+                             GridCellPainter::LocationName(record, m_context.locations) == item->GetName();
+        menu.AppendItem(MF_STRING | (current ? MF_CHECKED : 0), ID_LOCATION_FIRST + UINT(locations.size()),
+                        item->GetName());
+        locations.push_back(item.get());
+    }
+    const UINT command = TrackPopupMenu(menu, TPM_RETURNCMD, screen.x, screen.y, this);
+    if (command >= ID_LOCATION_FIRST && command - ID_LOCATION_FIRST < locations.size())
+        ApplyLocation(record, *locations[command - ID_LOCATION_FIRST]);
+}
+
+// The move's outcome reaches the catalogue through the shell's change
+// notifications; here only a failure is told.
+void CThumbnailGrid::ApplyLocation(CImageItem& record, const CFolderItem& location) {
+    if (GridCellPainter::LocationName(record, m_context.locations) == location.GetName() &&
+        record.IsUnder(location.GetPath()))
+        return;
+    const uint32_t result = MoveImageToLocation(record, location);
+    if (result != 0) {
+        MessageBoxW(GetParent(), MoveImageFailureText(result).text, u"Kestrelview", MB_OK);
+        return;
+    }
+    if (m_list && !m_list->Passes(m_filter, record))
+        Refresh();
+    else
+        Invalidate();
+}
