@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/CatalogueStrings.h"
+#include "catalogue/CategoryDB.h"
+#include "catalogue/ImageItem.h"
+#include "platform/base/Process.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -185,3 +189,34 @@ TEST_F(KvsyncTest, ARunThatLeavesAFolderAloneEndsNonZeroAndSaysWhy) {
 }
 
 }  // namespace
+
+// With --xmp, each desktop photo gets a sidecar naming its category and note
+// for other photo tools; the photos themselves arrive byte for byte.
+TEST_F(KvsyncTest, XmpSidecarsCarryTheHandheldsCategoriesAndNotes) {
+    TempDevice device;
+    const std::string photo = device.Host("My Documents/Kestrelview/sunset.jpg");
+    MakeHostDirs(device.Host("Program Files/Farrowdale/Kestrelview"));
+    WriteHostFile(photo, ReadHostFile(std::string(KV_SOURCE_DIR) + "/samples/sunset.jpg"));
+    CCategoryDB db;
+    db.Load(CATEGORY_DB_PATH);
+    RecordId holidays{};
+    ASSERT_EQ(0, db.Add(u"Holidays", holidays));
+    ASSERT_EQ(0, db.Save());
+    CImageItem item;
+    ASSERT_EQ(0u, item.InitFromFile(u"\\My Documents\\Kestrelview\\sunset.jpg", false));
+    ASSERT_EQ(0, item.SetCategory(holidays));
+    ASSERT_EQ(0, item.SetNote(u"Evening on the hill"));
+    const std::vector<uint8_t> bytes = ReadHostFile(photo);
+    Pair("Anna", device.Root());
+
+    std::string out;
+    ASSERT_EQ(0, Kvsync("sync --xmp", &out)) << out;
+    EXPECT_NE(std::string::npos, out.find("1 XMP sidecars written")) << out;
+    const std::string copy = Documents() + "/Kestrelview/Anna/Internal/Kestrelview/sunset.jpg";
+    EXPECT_EQ(bytes, ReadHostFile(copy));
+    std::string subject, description;
+    ASSERT_EQ(0, RunProgram({"exiftool", "-s3", "-Subject", copy + ".xmp"}, subject));
+    ASSERT_EQ(0, RunProgram({"exiftool", "-s3", "-Description", copy + ".xmp"}, description));
+    EXPECT_EQ("Holidays\n", subject);
+    EXPECT_EQ("Evening on the hill\n", description);
+}

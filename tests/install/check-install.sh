@@ -14,8 +14,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 for command in kestrelview kvtool kvsync; do
   "$prefix/bin/$command" --version | grep -qx "$command [0-9.]*" || fail "$command --version"
 done
-for command in kestrelview kvtool; do
-  "$prefix/bin/$command" --help | grep -q "usage: $command" || fail "$command --help"
+for command in kestrelview kvtool kvsync; do
+  "$prefix/bin/$command" --help | grep -q "$command" || fail "$command --help"
 done
 for file in lib/libKVPlatform.so share/applications/kestrelview.desktop \
             share/man/man1/kestrelview.1 share/man/man1/kvtool.1 share/man/man1/kvsync.1; do

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/rapi/CeServices.h"
+#include "tools/xmp/DesktopSidecars.h"
 
 namespace {
 
@@ -116,9 +117,11 @@ const Command kCommands[] = {
     {"status", {}, 1, "kvsync status [PROFILE]\n  Tells which partnerships' handhelds are connected.\n"},
     {"sync", {"profile", "mode", "desktop", "brand"}, 0,
      "kvsync sync [--profile PROFILE] [--mode merge|desktop-overwrites|handheld-overwrites]\n"
-     "            [--desktop DIR] [--brand NAME]\n"
+     "            [--desktop DIR] [--brand NAME] [--xmp]\n"
      "  Synchronises the connected handheld (or PROFILE's) with its desktop folder:\n"
-     "  by default a folder of its own under Kestrelview in the documents folder.\n"},
+     "  by default a folder of its own under Kestrelview in the documents folder.\n"
+     "  --xmp also writes an XMP sidecar beside each desktop photo with its category,\n"
+     "  note and private mark, for other photo tools.\n"},
 };
 
 void PrintUsage(FILE* out) {
@@ -138,6 +141,7 @@ struct Options {
     std::vector<std::pair<std::string, std::string>> named;
     std::vector<std::string> plain;
     bool help = false;
+    bool xmp = false;
     std::string Get(const std::string& key, const std::string& fallback = {}) const {
         for (const auto& [k, v] : named)
             if (k == key) return v;
@@ -155,6 +159,10 @@ bool ParseOptions(const Command& command, int argc, char** argv, Options& option
         std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+            continue;
+        }
+        if (arg == "--xmp" && std::string(command.name) == "sync") {
+            options.xmp = true;
             continue;
         }
         if (arg.rfind("-", 0) == 0 && arg.size() > 1) {
@@ -386,6 +394,16 @@ std::string DefaultDesktopFolder(Library& lib, const std::string& brand, uint32_
     return chosen;
 }
 
+// Sidecars for every photo of the desktop folder, so that other photo tools
+// show the handheld's categories and notes. False when one failed.
+bool WriteSidecars(const std::string& desktop) {
+    std::vector<std::string> failed;
+    const size_t written = WriteSidecarsUnder(desktop, failed);
+    for (const std::string& path : failed) std::fprintf(stderr, "kvsync: no XMP sidecar for %s\n", path.c_str());
+    std::printf("%zu XMP sidecars written\n", written);
+    return failed.empty();
+}
+
 // The last line of a run says whether it finished, and why not.
 int Report(long result, long outcome) {
     if (g_interrupted && outcome == 0 && result == 0) outcome = kCancelled;
@@ -455,6 +473,11 @@ int Sync(Library& lib, const Options& options) {
     long outcome = lib.lastOutcome ? lib.lastOutcome() : result;
     if (g_terminal && g_blocks) std::printf("\r\033[K");
     lib.release();
+    if (options.xmp && !WriteSidecars(desktop)) {
+        Report(result, outcome);
+        std::printf("result: some XMP sidecars could not be written\n");
+        return 1;
+    }
     return Report(result, outcome);
 }
 
