@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <thread>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -82,6 +85,14 @@ TEST(ProgramTest, BadArgumentsAndScriptsAreRefused) {
 // Two real processes: the first in a window of SDL's dummy video driver,
 // the second handing over to it. The second waits for the first's window
 // by itself (three tries a second apart), so no sleep is needed here.
+// True once a copy of the program has made its socket in `folder`.
+bool Listening(const std::string& folder) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+        if (entry.is_socket(error)) return true;
+    return false;
+}
+
 TEST(ProgramTest, ASecondStartHandsOverToTheRunningCopyAndEnds) {
     TempDir root;
     setenv("SDL_VIDEODRIVER", "dummy", 1);
@@ -89,8 +100,16 @@ TEST(ProgramTest, ASecondStartHandsOverToTheRunningCopyAndEnds) {
     char program[] = KV_KESTRELVIEW_PROGRAM;
     char rootFlag[] = "--root";
     char* argv[] = {program, rootFlag, rootArg.data(), nullptr};
+    // A runtime folder of the test's own holds the first copy's socket once
+    // it listens; the second start waits for that rather than for a time.
+    TempDir runtime;
+    setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
     pid_t first = 0;
     ASSERT_EQ(posix_spawn(&first, program, nullptr, nullptr, argv, environ), 0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!Listening(runtime.Path() + "/kestrelview") && std::chrono::steady_clock::now() < deadline &&
+           waitpid(first, nullptr, WNOHANG) == 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     const Outcome second = RunProgram("--root '" + root.Path() + "' '\\a.jpg'", "");
     int firstStatus = 0;
     const bool firstEnded = waitpid(first, &firstStatus, WNOHANG) == first;
@@ -99,6 +118,7 @@ TEST(ProgramTest, ASecondStartHandsOverToTheRunningCopyAndEnds) {
         waitpid(first, &firstStatus, 0);
     }
     unsetenv("SDL_VIDEODRIVER");
+    unsetenv("XDG_RUNTIME_DIR");
     ASSERT_FALSE(firstEnded) << "the first copy ended early (status " << firstStatus
                              << "): no window even with the dummy video driver";
     EXPECT_EQ(second.status, 255) << second.output;
