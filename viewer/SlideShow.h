@@ -24,7 +24,9 @@ public:
     // the next of the random pass; nullptr when there is none.
     virtual CImageItem* SlideAfter(CImageItem* record, bool random) = 0;
     virtual int DisplayedCount() = 0;
-    // Shows the record in the photo window, as opening an image does.
+    // Shows the record in the photo window, as opening an image does, and
+    // paints it at once: the next slide is made right after this returns,
+    // and the change must be on screen before that.
     virtual void ShowSlide(CImageItem& record) = 0;
     // The show ended by itself because nothing displayed can be shown: the
     // view leaves the single image as on the exit message.

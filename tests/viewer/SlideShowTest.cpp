@@ -49,6 +49,7 @@ public:
         list.TrimPictureCache(&record);
         photo.SetHost(this);
         photo.Open(&record);
+        UpdateWindow(&photo);
         shown.push_back(record.FileName());
         shownAt.push_back(GetTickCount());
         if (afterShow) afterShow(record);
