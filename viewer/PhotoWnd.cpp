@@ -11,7 +11,7 @@
 #include "platform/window/WindowManager.h"
 #include "viewer/ImagePicture.h"
 #include "viewer/PictureErrorText.h"
-#include "viewer/PictureOrientation.h"
+#include "imaging/PictureOrientation.h"
 #include "viewer/ZoomRenderer.h"
 
 namespace {

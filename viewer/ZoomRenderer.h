@@ -4,7 +4,7 @@
 
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/Geometry.h"
-#include "viewer/PictureOrientation.h"
+#include "imaging/PictureOrientation.h"
 
 class CancelCheck;
 class File;

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "viewer/PictureOrientation.h"
+#include "imaging/PictureOrientation.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "viewer/PictureOrientation.h"
+#include "imaging/PictureOrientation.h"
 
 PictureOrientation PictureOrientation::FromExif(uint8_t tag) {
     switch (tag) {
