@@ -122,7 +122,11 @@ int ImageRenderer::Decode(File& file, const Rect& target, uint32_t flags, Render
     rc = decoder->GetImageInfo(image);
     if (rc != 0) return rc;
 
-    const uint8_t s = plan.setup.scaleShift;
+    // A picture beyond the pixel budget at the planned scale is decoded
+    // smaller and enlarged by the resampling.
+    uint8_t s = plan.setup.scaleShift;
+    while (s < 3 && uint64_t(image.paddedWidth >> s) * (image.paddedHeight >> s) > kJpegPixelBudget) ++s;
+    plan.setup.scaleShift = s;
     auto bitmap = CreateImageBitmap(nullptr, int32_t(image.paddedWidth >> s),
                                     int32_t(image.paddedHeight >> s), 32);
     if (!bitmap) return int(ERROR_NOT_ENOUGH_MEMORY);

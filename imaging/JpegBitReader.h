@@ -50,6 +50,20 @@ public:
     }
     void Advance(int bytes) { m_ptr += bytes; }
 
+    // True when the data is used up: the read pointer is at the end of the
+    // data or at a marker (restart markers excepted when restarts are
+    // expected, as the restart search moves past them).
+    bool Parked(bool restarts) {
+        if (m_end - m_ptr < 2) Refill();
+        if (m_ptr >= m_end) return true;
+        if (m_ptr[0] != 0xFF) return false;
+        if (m_end - m_ptr < 2) return true;
+        const int code = m_ptr[1];
+        return code != 0 && !(restarts && code >= 0xD0 && code <= 0xD7);
+    }
+    const uint8_t* Ptr() const { return m_ptr; }
+    const uint8_t* End() const { return m_end; }
+
 private:
     void Refill();
     int ReadRawByte();
@@ -66,7 +80,15 @@ private:
 class JpegReferenceBitReader {
 public:
     JpegEntropyInput& Input() { return m_input; }
-    void Reset() { m_count = 0; }
+    void Reset() {
+        m_count = 0;
+        m_virtualBits = 0;
+    }
+    // Every bit of the data consumed: nothing real is held and the input
+    // is parked.
+    bool OutOfData(bool restarts) {
+        return m_count <= m_virtualBits && m_input.Parked(restarts);
+    }
 
     // Top 8 held bits, refilling first.
     uint32_t Peek8() {
@@ -81,19 +103,23 @@ public:
     }
     void Restart() {
         m_input.SkipToMarker(JpegEntropyInput::kRestartSearchBytes);
-        m_count = 0;
+        Reset();
     }
 
 private:
     void RefillByte() {
         bool isVirtual;
         m_buffer = m_buffer << 8 | uint32_t(m_input.NextDataByte(isVirtual));
+        // Virtual bytes come last; those already consumed no longer count.
+        if (m_virtualBits > m_count) m_virtualBits = m_count;
         m_count += 8;
+        if (isVirtual) m_virtualBits += 8;
     }
 
     JpegEntropyInput m_input;
     uint32_t m_buffer = 0;
     int m_count = 0;
+    int m_virtualBits = 0;  // the held bits that came from virtual bytes
 };
 
 // The production reader: a 64-bit buffer, left-aligned, refilled eight
@@ -123,6 +149,7 @@ public:
         }
         FillSlow();
     }
+    bool OutOfData(bool restarts) { return m_count <= 8 * m_virtual && m_input.Parked(restarts); }
     uint32_t Peek(int n) const { return uint32_t(m_bits >> (64 - n)); }
     void Drop(int n) {
         m_bits <<= n;

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "imaging/JpegDecoder.h"
+
 void JpegColourTables::Build() {
     for (int x = 0; x < 256; ++x) {
         int32_t c = 2 * (x - 128);
@@ -32,24 +34,46 @@ uint32_t* RowAt(uint32_t* dest, size_t stride, int y) {
 
 }  // namespace
 
-void ConvertMcuReference(const JpegColourTables& tables, int colourMode, int blockSize,
+namespace {
+
+// The pixel of the four samples of one place in a colour space other than
+// greyscale.
+inline uint32_t PixelOf(const JpegColourTables& t, int space, int c0, int c1, int c2, int c3) {
+    switch (space) {
+        case JPEG_SPACE_RGB: return uint32_t(c0) << 16 | uint32_t(c1) << 8 | uint32_t(c2);
+        case JPEG_SPACE_CMYK:
+            return CmykChannel(c0, c3) << 16 | CmykChannel(c1, c3) << 8 | CmykChannel(c2, c3);
+        case JPEG_SPACE_YCCK: {
+            const uint32_t rgb = t.Pixel(c0, c1, c2);
+            return CmykChannel(255 - int(rgb >> 16), c3) << 16 | CmykChannel(255 - int((rgb >> 8) & 0xFF), c3) << 8 |
+                   CmykChannel(255 - int(rgb & 0xFF), c3);
+        }
+        default: return t.Pixel(c0, c1, c2);
+    }
+}
+
+}  // namespace
+
+void ConvertMcuReference(const JpegColourTables& tables, int colourMode, int colourSpace, int blockSize,
                          const uint8_t* samples, uint32_t* dest, size_t stride) {
     const ModeShape shape = kShapes[colourMode];
     const int blockSamples = blockSize * blockSize;
     const int lumaBlocks = shape.lumaH * shape.lumaV;
     const uint8_t* cbBlock = samples + lumaBlocks * blockSamples;
     const uint8_t* crBlock = cbBlock + blockSamples;
+    const uint8_t* kBlocks = crBlock + blockSamples;
     for (int y = 0; y < blockSize * shape.lumaV; ++y) {
         uint32_t* row = RowAt(dest, stride, y);
         for (int x = 0; x < blockSize * shape.lumaH; ++x) {
             int block = (y / blockSize) * shape.lumaH + x / blockSize;
-            int luma = samples[block * blockSamples + (y % blockSize) * blockSize + x % blockSize];
+            int at = block * blockSamples + (y % blockSize) * blockSize + x % blockSize;
+            int luma = samples[at];
             if (colourMode == 0) {
                 row[x] = uint32_t(luma) * 0x010101u;
                 continue;
             }
             int chroma = (y / shape.lumaV) * blockSize + x / shape.lumaH;
-            row[x] = tables.Pixel(luma, cbBlock[chroma], crBlock[chroma]);
+            row[x] = PixelOf(tables, colourSpace, luma, cbBlock[chroma], crBlock[chroma], kBlocks[at]);
         }
     }
 }
@@ -221,6 +245,42 @@ void ConvertHalf(const JpegColourTables& t, const uint8_t* samples, uint32_t* de
     }
 }
 
+// RGB, CMYK and YCCK, one pixel at a time.
+template <int H, int V, int BS, int Space>
+void ConvertOther(const JpegColourTables& t, const uint8_t* samples, uint32_t* dest, size_t stride) {
+    constexpr int kBlock = BS * BS;
+    const uint8_t* cb = samples + H * V * kBlock;
+    const uint8_t* cr = cb + kBlock;
+    const uint8_t* k = cr + kBlock;
+    for (int y = 0; y < BS * V; ++y) {
+        uint32_t* row = RowAt(dest, stride, y);
+        for (int x = 0; x < BS * H; ++x) {
+            int at = ((y / BS) * H + x / BS) * kBlock + (y % BS) * BS + x % BS;
+            int chroma = (y / V) * BS + x / H;
+            row[x] = PixelOf(t, Space, samples[at], cb[chroma], cr[chroma], k[at]);
+        }
+    }
+}
+
+template <int BS, int Space>
+JpegColourConverter OtherFor(int colourMode) {
+    switch (colourMode) {
+        case 1: return ConvertOther<1, 1, BS, Space>;
+        case 2: return ConvertOther<1, 2, BS, Space>;
+        case 3: return ConvertOther<2, 1, BS, Space>;
+        default: return ConvertOther<2, 2, BS, Space>;
+    }
+}
+
+template <int BS>
+JpegColourConverter OtherSpaceFor(int colourMode, int colourSpace) {
+    switch (colourSpace) {
+        case JPEG_SPACE_RGB: return OtherFor<BS, JPEG_SPACE_RGB>(colourMode);
+        case JPEG_SPACE_CMYK: return OtherFor<BS, JPEG_SPACE_CMYK>(colourMode);
+        default: return OtherFor<BS, JPEG_SPACE_YCCK>(colourMode);
+    }
+}
+
 template <int BS>
 JpegColourConverter ScalarFor(int colourMode) {
     switch (colourMode) {
@@ -234,7 +294,15 @@ JpegColourConverter ScalarFor(int colourMode) {
 
 }  // namespace
 
-JpegColourConverter FastColourConverter(int colourMode, int scaleShift) {
+JpegColourConverter FastColourConverter(int colourMode, int colourSpace, int scaleShift) {
+    if (colourMode != 0 && colourSpace != JPEG_SPACE_YCC) {
+        switch (scaleShift) {
+            case 0: return OtherSpaceFor<8>(colourMode, colourSpace);
+            case 1: return OtherSpaceFor<4>(colourMode, colourSpace);
+            case 2: return OtherSpaceFor<2>(colourMode, colourSpace);
+            default: return OtherSpaceFor<1>(colourMode, colourSpace);
+        }
+    }
     switch (scaleShift) {
         case 0:
             switch (colourMode) {

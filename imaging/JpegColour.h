@@ -21,14 +21,23 @@ struct JpegColourTables {
 
 // Writes one MCU of 0x00RRGGBB pixels from the sample area: the luma
 // blocks left to right, top to bottom, then Cb and Cr (greyscale: one
-// block). Chroma is not interpolated: each chroma sample covers the luma
+// block), and for four components the blocks of the fourth, shaped like
+// the first. Chroma is not interpolated: each chroma sample covers the luma
 // pixels of its place. `stride` is in bytes.
+//
+// RGB samples are the pixel's channels. CMYK samples are taken as Adobe
+// stores them (inverted), and YCCK is first turned into such CMYK as libjpeg
+// does; each channel is then C x K / 255 rounded, the conversion of
+// libjpeg-turbo's programs when they write CMYK pictures as RGB.
 using JpegColourConverter = void (*)(const JpegColourTables& tables, const uint8_t* samples, uint32_t* dest,
                                      size_t stride);
 
 // The plain converter, for every colour mode and block size (8 >> scale).
-void ConvertMcuReference(const JpegColourTables& tables, int colourMode, int blockSize,
+void ConvertMcuReference(const JpegColourTables& tables, int colourMode, int colourSpace, int blockSize,
                          const uint8_t* samples, uint32_t* dest, size_t stride);
 
-// The production converter for a colour mode and scale shift.
-JpegColourConverter FastColourConverter(int colourMode, int scaleShift);
+// The production converter for a colour mode, colour space and scale shift.
+JpegColourConverter FastColourConverter(int colourMode, int colourSpace, int scaleShift);
+
+// One channel of CMYK (as stored, inverted) to RGB: round(c x k / 255).
+inline uint32_t CmykChannel(int c, int k) { return uint32_t((2 * c * k + 255) / 510); }

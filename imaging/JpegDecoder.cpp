@@ -1,10 +1,12 @@
 #include "imaging/JpegDecoder.h"
 
 #include <cstring>
+#include <new>
 
 #include "imaging/JpegExifReader.h"
 #include "imaging/JpegHeader.h"
 #include "platform/base/File.h"
+#include "platform/base/WinError.h"
 
 const uint8_t kJpegZigZag[64] = {
     0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,
@@ -16,20 +18,33 @@ const uint8_t kJpegZigZag[64] = {
 namespace {
 
 // Marker codes (ITU-T T.81 table B.1).
-constexpr int SOF0 = 0xC0, SOF1 = 0xC1, SOF2 = 0xC2, SOF9 = 0xC9;
+constexpr int SOF0 = 0xC0, SOF1 = 0xC1, SOF2 = 0xC2, SOF9 = 0xC9, SOF10 = 0xCA;
 constexpr int DHT = 0xC4, DAC = 0xCC, JPG = 0xC8, TEM = 0x01;
 constexpr int RST0 = 0xD0, RST7 = 0xD7, SOI = 0xD8, EOI = 0xD9, SOS = 0xDA;
-constexpr int DQT = 0xDB, DRI = 0xDD, APP1 = 0xE1;
+constexpr int DQT = 0xDB, DRI = 0xDD, APP0 = 0xE0, APP1 = 0xE1, APP14 = 0xEE;
 
 // The start of image must lie within this many bytes of the stream's start.
 constexpr int kSoiSearchBytes = 513;
 constexpr uint8_t kExifSignature[6] = {'E', 'x', 'i', 'f', 0, 0};
+constexpr uint8_t kJfifSignature[5] = {'J', 'F', 'I', 'F', 0};
+constexpr uint8_t kAdobeSignature[5] = {'A', 'd', 'o', 'b', 'e'};
+// Scans beyond this many are ignored: a real scan script has a few dozen
+// at most, and each scan may cost work over the whole picture.
+constexpr int kMaxScans = 1000;
+
+bool IsRestartMarker(int code) { return code >= RST0 && code <= RST7; }
 
 bool IsFrameMarker(int code) {
     return code >= 0xC0 && code <= 0xCF && code != DHT && code != JPG && code != DAC;
 }
 
 }  // namespace
+
+const char* JpegCodingName(uint8_t coding) {
+    static const char* const names[] = {nullptr, "baseline", "extended", "progressive", "arithmetic",
+                                        "arithmetic-progressive"};
+    return coding < sizeof names / sizeof names[0] ? names[coding] : nullptr;
+}
 
 JpegDecoder::JpegDecoder() { Reset(); }
 
@@ -42,7 +57,7 @@ int JpegDecoder::Open(File& file) {
         return m_error;
     }
     file.Seek(0, FILE_BEGIN);
-    return OpenSource(std::make_unique<JpegSource>(file));
+    return OpenSource(std::unique_ptr<JpegSource>(new (std::nothrow) JpegSource(file)));
 }
 
 int JpegDecoder::OpenMemory(const uint8_t* data, size_t size) {
@@ -50,10 +65,14 @@ int JpegDecoder::OpenMemory(const uint8_t* data, size_t size) {
         m_error = JPEG_ERR_EMPTY_FILE;
         return m_error;
     }
-    return OpenSource(std::make_unique<JpegSource>(data, size));
+    return OpenSource(std::unique_ptr<JpegSource>(new (std::nothrow) JpegSource(data, size)));
 }
 
 int JpegDecoder::OpenSource(std::unique_ptr<JpegSource> source) {
+    if (!source) {
+        m_error = int16_t(ERROR_NOT_ENOUGH_MEMORY);
+        return m_error;
+    }
     m_source = std::move(source);
     m_ptr = m_source->Fill();
     m_end = m_source->End();
@@ -81,6 +100,15 @@ void JpegDecoder::Reset() {
     std::memset(&m_layout, 0, sizeof m_layout);
     std::memset(&m_info, 0, sizeof m_info);
     m_restartInterval = 0;
+    m_coding = JPEG_CODING_NONE;
+    m_scansSeen = 0;
+    m_sawJfif = m_sawAdobe = false;
+    m_adobeTransform = 0;
+    for (int i = 0; i < 4; ++i) {  // the defaults of T.81 F.1.4.4
+        m_arith.dcLower[i] = 0;
+        m_arith.dcUpper[i] = 1;
+        m_arith.acKx[i] = 5;
+    }
 }
 
 int JpegDecoder::GetHeaderInfo(ImageHeaderInfo& info) const {
@@ -180,20 +208,14 @@ void JpegDecoder::ReadHeader() {
     int marker = WalkMarkers();
     if (m_error) return;
     switch (marker) {
-    case SOF0:
-    case SOF1:
-        ParseFrameHeader();
-        break;
-    case SOF2:
-        SetError(JPEG_ERR_PROGRESSIVE);
-        break;
-    case SOF9:
-        SetError(JPEG_ERR_ARITHMETIC);
-        break;
-    default:
-        SetError(JPEG_ERR_FRAME_TYPE);
-        break;
+    case SOF0: m_coding = JPEG_CODING_BASELINE; break;
+    case SOF1: m_coding = JPEG_CODING_EXTENDED; break;
+    case SOF2: m_coding = JPEG_CODING_PROGRESSIVE; break;
+    case SOF9: m_coding = JPEG_CODING_ARITHMETIC; return SetError(JPEG_ERR_ARITHMETIC);
+    case SOF10: m_coding = JPEG_CODING_ARITHMETIC_PROGRESSIVE; return SetError(JPEG_ERR_ARITHMETIC);
+    default: return SetError(JPEG_ERR_FRAME_TYPE);
     }
+    ParseFrameHeader();
 }
 
 void JpegDecoder::FindStartOfImage() {
@@ -227,13 +249,14 @@ int JpegDecoder::NextMarker() {
 
 // Handles table and skipped segments until a frame header, SOI, EOI or SOS
 // marker, which it returns. Returns -1 when the data ends or an error is set.
-int JpegDecoder::WalkMarkers() {
+// `code` is a marker already read, or -1 to find the first one.
+int JpegDecoder::WalkMarkers(int code) {
     while (!m_error) {
-        int code = NextMarker();
+        if (code < 0) code = NextMarker();
         if (code < 0) return -1;
         if (IsFrameMarker(code) || code == SOI || code == EOI || code == SOS) return code;
         if (code == DAC) {
-            SetError(JPEG_ERR_ARITHMETIC);
+            ParseArithConditioning();
         } else if (code == JPG || code == TEM || (code >= RST0 && code <= RST7)) {
             SetError(JPEG_ERR_NO_SCAN);
         } else if (code == DHT) {
@@ -244,11 +267,45 @@ int JpegDecoder::WalkMarkers() {
             ParseRestartInterval();
         } else if (code == APP1) {
             ParseApp1();
+        } else if (code == APP0) {
+            ParseApp0();
+        } else if (code == APP14) {
+            ParseApp14();
         } else {
             SkipSegment();
         }
+        code = -1;
     }
     return -1;
+}
+
+int JpegDecoder::SkipEntropyData() {
+    for (;;) {
+        int byte = ReadByte();
+        while (byte >= 0 && byte != 0xFF) byte = ReadByte();
+        while (byte == 0xFF) byte = ReadByte();
+        if (byte < 0) return -1;
+        if (byte != 0 && !IsRestartMarker(byte)) return byte;
+    }
+}
+
+int JpegDecoder::NextScan(int code) {
+    if (m_error) return m_error;
+    if (++m_scansSeen >= kMaxScans) return 0;
+    int marker = WalkMarkers(code);
+    if (m_error == JPEG_ERR_TRUNCATED) {
+        // The file ends inside a segment: what arrived is all there is.
+        m_error = 0;
+        return 0;
+    }
+    if (m_error) return m_error;
+    if (marker != SOS) return 0;
+    ParseScanHeader();
+    if (m_error == JPEG_ERR_TRUNCATED) {
+        m_error = 0;
+        return 0;
+    }
+    return m_error ? m_error : 1;
 }
 
 // ---- Marker segments (T.81 B.2) ------------------------------------------
@@ -397,7 +454,79 @@ void JpegDecoder::ParseScanHeader() {
         c.dcSlot = static_cast<uint8_t>(tables >> 4);
         c.acSlot = static_cast<uint8_t>((tables & 0x0F) + 4);
     }
-    // Spectral selection and successive approximation mean nothing to a
-    // sequential decoder.
-    if (!Skip(3)) SetError(JPEG_ERR_TRUNCATED);
+    int ss = ReadByte(), se = ReadByte(), approximation = ReadByte();
+    if (approximation < 0) return SetError(JPEG_ERR_TRUNCATED);
+    m_scan.ss = static_cast<uint8_t>(ss);
+    m_scan.se = static_cast<uint8_t>(se);
+    m_scan.ah = static_cast<uint8_t>(approximation >> 4);
+    m_scan.al = static_cast<uint8_t>(approximation & 0x0F);
+    CheckScan();
+}
+
+// A component named twice would have its blocks decoded twice over. In a
+// progressive frame the scan must follow the rules of T.81 G.1.1.1.1, as
+// libjpeg insists; a sequential decoder reads the whole band whatever the
+// scan says.
+void JpegDecoder::CheckScan() {
+    for (int i = 0; i < m_scan.componentCount; ++i) {
+        for (int j = 0; j < i; ++j) {
+            if (m_scan.components[i].frameIndex == m_scan.components[j].frameIndex)
+                return SetError(JPEG_ERR_SCAN_LAYOUT);
+        }
+    }
+    if (m_coding != JPEG_CODING_PROGRESSIVE && m_coding != JPEG_CODING_ARITHMETIC_PROGRESSIVE) return;
+    const JpegScan& s = m_scan;
+    bool bad = s.se > 63 || s.se < s.ss || s.al > 13 || (s.ah != 0 && s.al != s.ah - 1);
+    if (s.ss == 0 && s.se != 0) bad = true;
+    if (s.ss != 0 && s.componentCount != 1) bad = true;
+    if (bad) SetError(JPEG_ERR_PROGRESSIVE);
+}
+
+// JFIF APP0: its presence says a three-component picture is YCbCr.
+void JpegDecoder::ParseApp0() {
+    uint16_t length = 0;
+    if (!ReadBE16(length)) return SetError(JPEG_ERR_TRUNCATED);
+    if (length < 2) return SetError(JPEG_ERR_SEGMENT_LENGTH);
+    uint32_t body = length - 2u;
+    if (body >= 14 && uint32_t(m_end - m_ptr) >= sizeof kJfifSignature &&
+        std::memcmp(m_ptr, kJfifSignature, sizeof kJfifSignature) == 0)
+        m_sawJfif = true;
+    Skip(body);
+}
+
+// Adobe APP14: its transform flag says how three or four components are
+// coded (0: RGB or CMYK, 1: YCbCr, 2: YCCK).
+void JpegDecoder::ParseApp14() {
+    uint16_t length = 0;
+    if (!ReadBE16(length)) return SetError(JPEG_ERR_TRUNCATED);
+    if (length < 2) return SetError(JPEG_ERR_SEGMENT_LENGTH);
+    uint32_t body = length - 2u;
+    if (body >= 12 && uint32_t(m_end - m_ptr) >= 12 &&
+        std::memcmp(m_ptr, kAdobeSignature, sizeof kAdobeSignature) == 0) {
+        m_sawAdobe = true;
+        m_adobeTransform = m_ptr[11];
+    }
+    Skip(body);
+}
+
+// DAC: pairs of table class and number, and its conditioning value.
+void JpegDecoder::ParseArithConditioning() {
+    uint16_t length = 0;
+    if (!ReadBE16(length)) return SetError(JPEG_ERR_TRUNCATED);
+    if (length < 2 || (length - 2) % 2 != 0) return SetError(JPEG_ERR_ARITHMETIC);
+    for (int left = length - 2; left > 0; left -= 2) {
+        int table = ReadByte(), value = ReadByte();
+        if (value < 0) return SetError(JPEG_ERR_TRUNCATED);
+        int number = table & 0x0F;
+        if (number > 3 || table > 0x1F) return SetError(JPEG_ERR_ARITHMETIC);
+        if (table & 0x10) {
+            if (value < 1 || value > 63) return SetError(JPEG_ERR_ARITHMETIC);
+            m_arith.acKx[number] = static_cast<uint8_t>(value);
+        } else {
+            int lower = value & 0x0F, upper = value >> 4;
+            if (lower > upper) return SetError(JPEG_ERR_ARITHMETIC);
+            m_arith.dcLower[number] = static_cast<uint8_t>(lower);
+            m_arith.dcUpper[number] = static_cast<uint8_t>(upper);
+        }
+    }
 }

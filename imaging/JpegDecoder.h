@@ -44,6 +44,39 @@ struct JpegScanComponent {
 struct JpegScan {
     uint8_t componentCount;  // Ns, 1..4
     JpegScanComponent components[4];
+    uint8_t ss, se;  // spectral selection: first and last coefficient (zig-zag)
+    uint8_t ah, al;  // successive approximation: previous and current bit shift
+};
+
+// How the entropy-coded data is coded, from the frame marker.
+enum JpegCoding : uint8_t {
+    JPEG_CODING_NONE = 0,         // no frame header read, or one this decoder refuses
+    JPEG_CODING_BASELINE,         // SOF0
+    JPEG_CODING_EXTENDED,         // SOF1: sequential, Huffman
+    JPEG_CODING_PROGRESSIVE,      // SOF2: progressive, Huffman
+    JPEG_CODING_ARITHMETIC,       // SOF9: sequential, arithmetic
+    JPEG_CODING_ARITHMETIC_PROGRESSIVE,  // SOF10
+};
+// "baseline", "extended", "progressive", "arithmetic",
+// "arithmetic-progressive", or null for JPEG_CODING_NONE.
+const char* JpegCodingName(uint8_t coding);
+
+// What the samples of the components stand for (from the JFIF and Adobe
+// markers and the component identifiers, as libjpeg decides it).
+enum JpegColourSpace : uint8_t {
+    JPEG_SPACE_GREY = 0,
+    JPEG_SPACE_YCC,
+    JPEG_SPACE_RGB,
+    JPEG_SPACE_CMYK,  // as stored by Adobe: inverted
+    JPEG_SPACE_YCCK,
+};
+
+// Arithmetic conditioning (DAC): per DC table the bounds L and U, per AC
+// table Kx (T.81 F.1.4.4.1.4, F.1.4.4.2.1).
+struct JpegArithConditioning {
+    uint8_t dcLower[4];
+    uint8_t dcUpper[4];
+    uint8_t acKx[4];
 };
 
 // Colour modes chosen from the frame at the start of decoding.
@@ -55,16 +88,25 @@ enum JpegColourMode : uint8_t {
     JPEG_MODE_YCC_2X2 = 4,   // luma 2 x 2, MCU 16 x 16, 6 blocks
 };
 
-// How the blocks of one MCU are laid out, at full scale.
+// Blocks in one MCU: T.81 allows at most 10.
+constexpr int kJpegMaxMcuBlocks = 10;
+
+// How the blocks of one MCU are laid out, at full scale. For a picture whose
+// coefficients are gathered over several scans first (progressive,
+// arithmetic, or sequential in more than one scan) this is the MCU of all
+// components in frame order that the output is made from.
 struct JpegMcuLayout {
     uint8_t colourMode;
+    uint8_t colourSpace;
     uint8_t mcuWidth;   // pixels: 8 or 16
     uint8_t mcuHeight;  // pixels: 8 or 16
     uint16_t mcusPerRow;
     uint16_t mcuRows;
-    uint8_t blocksPerMcu;           // 1..6
-    uint8_t blockComponent[6];      // frame component of each block
-    uint8_t blockScanComponent[6];  // scan component of each block (its DC/AC slots)
+    uint8_t blocksPerMcu;  // 1..10
+    uint8_t blockComponent[kJpegMaxMcuBlocks];      // frame component of each block
+    uint8_t blockScanComponent[kJpegMaxMcuBlocks];  // scan component of each block (its DC/AC slots)
+    // The coefficients arrive over several scans and are gathered first.
+    bool buffered;
 };
 
 // Header facts of the image being decoded. The EXIF pointers point into the
@@ -137,19 +179,39 @@ public:
     uint16_t m_restartInterval = 0;
     int16_t m_error = 0;
     JpegImageInfo m_info;
+    uint8_t m_coding = JPEG_CODING_NONE;
+    int m_scansSeen = 0;
+    bool m_sawJfif = false;
+    bool m_sawAdobe = false;
+    uint8_t m_adobeTransform = 0;
+    JpegArithConditioning m_arith;
 
     // Makes the first error stick; later errors are ignored.
     void SetError(int16_t error) {
         if (m_error == 0) m_error = error;
     }
 
+    // After a scan's entropy-coded data: reads on to the next scan header,
+    // parsing the table segments between. Returns 1 when a scan header was
+    // read, 0 at the end of the image or of the data, or the error number.
+    // `code` is the marker already found at the end of the data (-1: none,
+    // search from the read pointer).
+    int NextScan(int code);
+    // Skips entropy-coded data (and restart markers) from the read pointer
+    // and returns the code of the marker that ends it, -1 at the end.
+    int SkipEntropyData();
+
 private:
     int OpenSource(std::unique_ptr<JpegSource> source);
     void Reset();
     void ReadHeader();
     void FindStartOfImage();
-    int WalkMarkers();
+    int WalkMarkers(int code = -1);
     int NextMarker();
+    void ParseApp0();
+    void ParseApp14();
+    void ParseArithConditioning();
+    void CheckScan();
 
     void ParseFrameHeader();
     void ParseHuffmanTables();
@@ -160,6 +222,7 @@ private:
     void ParseScanHeader();
 
     void SetUpOutput();
+    uint8_t ColourSpaceOf() const;
     void LayOutMcu();
 
     // Reading: every read past the data held returns -1 (or false).

@@ -25,21 +25,32 @@ constexpr int16_t JPEG_ERR_SCAN_COMPONENT = -213;       // selector names no fra
 // A frame's quantisation table selector or a scan's DC/AC table selector
 // outside 0..3.
 constexpr int16_t JPEG_ERR_TABLE_SELECTOR = -214;
-constexpr int16_t JPEG_ERR_ARITHMETIC = -215;           // DAC marker or SOF9
+// An arithmetic-coded frame (SOF9, SOF10), or an arithmetic conditioning
+// (DAC) segment with a wrong length, table or value.
+constexpr int16_t JPEG_ERR_ARITHMETIC = -215;
 constexpr int16_t JPEG_ERR_NO_SCAN = -216;              // end of image or another marker first
 constexpr int16_t JPEG_ERR_NO_SOI = -217;               // no start of image in the first 513 bytes
-constexpr int16_t JPEG_ERR_FRAME_TYPE = -218;           // unsupported frame type or no frame
+// Lossless, hierarchical or any frame type other than SOF0, 1, 2, 9, 10; or
+// no frame header.
+constexpr int16_t JPEG_ERR_FRAME_TYPE = -218;
 constexpr int16_t JPEG_ERR_QUANT_SHORT = -219;          // segment shorter than its table
 // A sampling factor outside 1..4 (T.81 B.2.2) in a frame the colour
 // set-up would otherwise accept.
 constexpr int16_t JPEG_ERR_SAMPLING_FACTOR = -220;
-// The scan does not hold the frame's components in the block layout the
-// colour mode needs (a non-interleaved scan of a colour image, a component
-// named twice); decoding it would write past the padded picture.
+// A scan names one component twice.
 constexpr int16_t JPEG_ERR_SCAN_LAYOUT = -222;
-constexpr int16_t JPEG_ERR_COMPONENT_COUNT = -225;      // component count other than 1 or 3
-constexpr int16_t JPEG_ERR_SAMPLING_LAYOUT = -226;      // three components, unsupported sampling
-constexpr int16_t JPEG_ERR_PROGRESSIVE = -234;          // progressive JPEG
+// The output at the chosen scale would hold more pixels than the pixel
+// budget (kJpegPixelBudget).
+constexpr int16_t JPEG_ERR_TOO_LARGE = -223;
+constexpr int16_t JPEG_ERR_COMPONENT_COUNT = -225;      // component count other than 1, 3 or 4
+// Three or four components whose sampling is not one of the layouts decoded
+// (luma 1x1, 1x2, 2x1 or 2x2, the second and third component 1x1, a fourth
+// like the first).
+constexpr int16_t JPEG_ERR_SAMPLING_LAYOUT = -226;
+// A progressive scan that breaks the rules of T.81 G.1.1.1.1 (spectral
+// selection or successive approximation out of range, an AC scan of more
+// than one component).
+constexpr int16_t JPEG_ERR_PROGRESSIVE = -234;
 
 // Returned by header info when width and height are both 0; not an error.
 constexpr int JPEG_HEADER_NO_DIMENSIONS = 2;

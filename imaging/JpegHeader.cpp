@@ -2,14 +2,17 @@
 
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "imaging/JpegDecoder.h"
 #include "platform/base/Time.h"
+#include "platform/base/WinError.h"
 
 namespace {
 
 int HeaderInfoAfterOpen(const JpegDecoder& decoder, int openResult, ImageHeaderInfo& info) {
     if (openResult == JPEG_ERR_EMPTY_FILE) return openResult;
+    info.coding = decoder.m_coding;
     return decoder.GetHeaderInfo(info);
 }
 
@@ -25,13 +28,15 @@ int Digits(const char* text, int first, int count) {
 
 int ReadImageHeaderInfo(File& file, ImageHeaderInfo& info) {
     std::memset(&info, 0, sizeof info);
-    auto decoder = std::make_unique<JpegDecoder>();
+    std::unique_ptr<JpegDecoder> decoder(new (std::nothrow) JpegDecoder());
+    if (!decoder) return int(ERROR_NOT_ENOUGH_MEMORY);
     return HeaderInfoAfterOpen(*decoder, decoder->Open(file), info);
 }
 
 int ReadImageHeaderInfo(const uint8_t* data, size_t size, ImageHeaderInfo& info) {
     std::memset(&info, 0, sizeof info);
-    auto decoder = std::make_unique<JpegDecoder>();
+    std::unique_ptr<JpegDecoder> decoder(new (std::nothrow) JpegDecoder());
+    if (!decoder) return int(ERROR_NOT_ENOUGH_MEMORY);
     return HeaderInfoAfterOpen(*decoder, decoder->OpenMemory(data, size), info);
 }
 

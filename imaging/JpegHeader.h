@@ -12,6 +12,9 @@ struct ImageHeaderInfo {
     // The first 19 characters of EXIF DateTimeOriginal, "YYYY:MM:DD HH:MM:SS",
     // zero-terminated; empty when the file has none.
     char dateText[20];
+    // The frame's coding (JpegCoding), also for a file whose decoding is
+    // refused; JPEG_CODING_NONE when no frame of a known coding was read.
+    uint8_t coding;
 };
 
 // Opens a decoder on the file, reads the header and closes the decoder again.

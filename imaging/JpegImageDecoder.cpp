@@ -1,5 +1,6 @@
 #include "imaging/JpegImageDecoder.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "imaging/JpegBlockDecoder.h"
@@ -9,6 +10,8 @@
 void JpegImageDecoder::BuildColourTables() { m_colour.Build(); }
 
 void JpegImageDecoder::BuildHuffmanTables() {
+    m_tablesBuilt = true;
+    if (m_layout.buffered) return;  // each scan builds its own
     bool used[8] = {};
     for (int i = 0; i < m_scan.componentCount; ++i) {
         if (m_scan.components[i].dcSlot < 8) used[m_scan.components[i].dcSlot] = true;
@@ -17,7 +20,11 @@ void JpegImageDecoder::BuildHuffmanTables() {
     for (int slot = 0; slot < 8; ++slot) {
         if (!m_tables[slot].Build(m_huff[slot], slot < 4) && used[slot]) SetError(JPEG_ERR_HUFF_TABLE);
     }
-    m_tablesBuilt = true;
+}
+
+void JpegImageDecoder::PrepareQuant(uint16_t (&quant)[64], const uint16_t* raw) const {
+    std::memcpy(quant, raw, sizeof quant);
+    if (m_scaleShift == 0) PrescaleAanQuant(quant);
 }
 
 int JpegImageDecoder::BeginOutput(int scaleShift, size_t stride) {
@@ -28,21 +35,26 @@ int JpegImageDecoder::BeginOutput(int scaleShift, size_t stride) {
     m_mcuWidth = m_layout.mcuWidth >> scaleShift;
     m_mcuHeight = m_layout.mcuHeight >> scaleShift;
     if (stride < size_t(OutputWidth()) * 4) return ERROR_INVALID_PARAMETER;
+    if (uint64_t(OutputWidth()) * OutputHeight() > kJpegPixelBudget) {
+        SetError(JPEG_ERR_TOO_LARGE);
+        return m_error;
+    }
     m_stride = stride;
     m_outputBegun = true;
 
-    std::memcpy(m_scaledQuant, m_quant, sizeof m_scaledQuant);
+    for (int c = 0; c < m_frame.componentCount; ++c) {
+        PrepareQuant(m_scaledQuant[c], m_quant[m_frame.components[c].quantTable & 3]);
+    }
     // The fast path's operations; the reference path calls the plain ones.
     switch (scaleShift) {
         case 0:
-            for (auto& table : m_scaledQuant) PrescaleAanQuant(table);
             m_transform = IdctAan8x8Sse2;
             break;
         case 1: m_transform = Idct4x4Fast; break;
         case 2: m_transform = Idct2x2; break;
         default: m_transform = Idct1x1; break;
     }
-    m_converter = FastColourConverter(m_layout.colourMode, scaleShift);
+    m_converter = FastColourConverter(m_layout.colourMode, m_layout.colourSpace, scaleShift);
 
     std::memset(m_dcPred, 0, sizeof m_dcPred);
     std::memset(m_coef, 0, sizeof m_coef);
@@ -61,7 +73,12 @@ int JpegImageDecoder::DecodeMcuRow(uint32_t* dest, int& rows) {
     if (m_error) return m_error;
     if (!m_outputBegun) return ERROR_INVALID_PARAMETER;
     if (m_rowsDone >= m_layout.mcuRows) return 1;
-    if (m_path == Path::Reference) {
+    if (m_layout.buffered && !m_gathered) {
+        if (GatherScans()) return m_error;
+    }
+    if (m_layout.buffered) {
+        DecodeRowBuffered(dest);
+    } else if (m_path == Path::Reference) {
         DecodeRowReference(dest);
     } else {
         DecodeRowFast(dest);
@@ -77,19 +94,54 @@ void JpegImageDecoder::RestartInterval() {
 }
 
 const uint16_t* JpegImageDecoder::QuantOfBlock(int block) const {
-    return m_scaledQuant[m_frame.components[m_layout.blockComponent[block]].quantTable & 3];
+    return m_scaledQuant[m_layout.blockComponent[block] & 3];
+}
+
+// MCUs `first` onward of the row at `dest`, as blocks of zero coefficients
+// give them: every sample 128, so every pixel the same.
+void JpegImageDecoder::FillRow(uint32_t* dest, int first) {
+    first = std::max(first, int(m_columnFirst));
+    const int end = std::min(int(m_layout.mcusPerRow), int(m_columnEnd));
+    if (first >= end) return;
+    std::memset(m_samples, 128, sizeof m_samples);
+    uint32_t* start = dest + first * m_mcuWidth;
+    ConvertMcu(start);
+    const uint32_t pixel = start[0];
+    const size_t count = size_t(end - first) * m_mcuWidth;
+    for (int y = 0; y < m_mcuHeight; ++y) {
+        uint32_t* row = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(start) + m_stride * y);
+        std::fill(row, row + count, pixel);
+    }
+}
+
+void JpegImageDecoder::ConvertMcu(uint32_t* dest) {
+    if (m_path == Path::Reference) {
+        ConvertMcuReference(m_colour, m_layout.colourMode, m_layout.colourSpace, m_blockSize, m_samples, dest,
+                            m_stride);
+    } else {
+        m_converter(m_colour, m_samples, dest, m_stride);
+    }
+}
+
+JpegImageDecoder::Transform JpegImageDecoder::PlainTransform() const {
+    return m_scaleShift == 0 ? IdctAan8x8 : m_scaleShift == 1 ? Idct4x4 : m_scaleShift == 2 ? Idct2x2 : Idct1x1;
 }
 
 void JpegImageDecoder::TransformMcu() {
     const int blockSamples = m_blockSize * m_blockSize;
+    const Transform transform = m_path == Path::Reference ? PlainTransform() : m_transform;
     for (int b = 0; b < m_layout.blocksPerMcu; ++b) {
-        m_transform(m_coef[b], QuantOfBlock(b), m_samples + b * blockSamples);
+        transform(m_coef[b], QuantOfBlock(b), m_samples + b * blockSamples);
     }
 }
 
 void JpegImageDecoder::DecodeRowReference(uint32_t* dest) {
     const bool full = m_scaleShift < 3;
     for (int m = 0; m < m_layout.mcusPerRow; ++m) {
+        if (m_dataUsedUp || m_referenceReader.OutOfData(m_restartInterval != 0)) {
+            m_dataUsedUp = true;
+            return FillRow(dest, m);
+        }
         if (m_restartInterval && m_restartCountdown == 0) {
             m_referenceReader.Restart();
             RestartInterval();
@@ -100,20 +152,10 @@ void JpegImageDecoder::DecodeRowReference(uint32_t* dest) {
             DecodeBlockReference(m_referenceReader, m_tables[sc.dcSlot & 7], m_tables[sc.acSlot & 7],
                                  m_dcPred[m_layout.blockComponent[b] & 3], m_coef[b], m_zigZag, full);
         }
-        if (m < m_columnFirst || m >= m_columnEnd) {
-            if (m_restartInterval) --m_restartCountdown;
-            continue;
+        if (Shown(m)) {
+            TransformMcu();
+            ConvertMcu(dest + m * m_mcuWidth);
         }
-        const int blockSamples = m_blockSize * m_blockSize;
-        for (int b = 0; b < m_layout.blocksPerMcu; ++b) {
-            const Transform transform = m_scaleShift == 0   ? IdctAan8x8
-                                        : m_scaleShift == 1 ? Idct4x4
-                                        : m_scaleShift == 2 ? Idct2x2
-                                                            : Idct1x1;
-            transform(m_coef[b], QuantOfBlock(b), m_samples + b * blockSamples);
-        }
-        ConvertMcuReference(m_colour, m_layout.colourMode, m_blockSize, m_samples, dest + m * m_mcuWidth,
-                            m_stride);
         if (m_restartInterval) --m_restartCountdown;
     }
 }
@@ -128,9 +170,9 @@ void JpegImageDecoder::DecodeRowFast(uint32_t* dest) {
 
 template <bool kFull>
 void JpegImageDecoder::DecodeRowFastAt(uint32_t* dest) {
-    const JpegHuffmanTable* dc[6];
-    const JpegHuffmanTable* ac[6];
-    int16_t* pred[6];
+    const JpegHuffmanTable* dc[kJpegMaxMcuBlocks];
+    const JpegHuffmanTable* ac[kJpegMaxMcuBlocks];
+    int16_t* pred[kJpegMaxMcuBlocks];
     const int blocks = m_layout.blocksPerMcu;
     for (int b = 0; b < blocks; ++b) {
         const JpegScanComponent& sc = m_scan.components[m_layout.blockScanComponent[b]];
@@ -139,8 +181,13 @@ void JpegImageDecoder::DecodeRowFastAt(uint32_t* dest) {
         pred[b] = &m_dcPred[m_layout.blockComponent[b] & 3];
     }
     JpegFastBitReader& reader = m_fastReader;
+    const bool restarts = m_restartInterval != 0;
     for (int m = 0; m < m_layout.mcusPerRow; ++m) {
-        if (m_restartInterval && m_restartCountdown == 0) {
+        if (m_dataUsedUp || reader.OutOfData(restarts)) {
+            m_dataUsedUp = true;
+            return FillRow(dest, m);
+        }
+        if (restarts && m_restartCountdown == 0) {
             reader.Restart(m_lastSymbolBits >= 8 ? 0 : 8 - m_lastSymbolBits);
             RestartInterval();
         }
@@ -148,10 +195,10 @@ void JpegImageDecoder::DecodeRowFastAt(uint32_t* dest) {
         for (int b = 0; b < blocks; ++b) {
             m_lastSymbolBits = DecodeBlockFast<kFull>(reader, *dc[b], *ac[b], *pred[b], m_coef[b], m_zigZag);
         }
-        if (m >= m_columnFirst && m < m_columnEnd) {
+        if (Shown(m)) {
             TransformMcu();
             m_converter(m_colour, m_samples, dest + m * m_mcuWidth, m_stride);
         }
-        if (m_restartInterval) --m_restartCountdown;
+        if (restarts) --m_restartCountdown;
     }
 }

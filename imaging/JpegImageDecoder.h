@@ -3,17 +3,29 @@
 #include <cstdint>
 
 #include "imaging/JpegBitReader.h"
+#include "imaging/JpegCoefficientStore.h"
 #include "imaging/JpegColour.h"
 #include "imaging/JpegDecoder.h"
 #include "imaging/JpegHuffmanTable.h"
 
-// The whole decode of one baseline or extended sequential Huffman JPEG: the
-// header side of JpegDecoder plus the entropy decoder, the inverse
-// transforms and the colour converters. One object is one decode and holds
-// all its state, so nothing is allocated once it exists.
+// The output bitmap of one decode holds at most this many pixels (16384 x
+// 16384, 1 GiB of 32-bit pixels): more than any camera's picture at 1/1.
+// The renderer picks a smaller scale for pictures beyond it.
+constexpr uint64_t kJpegPixelBudget = uint64_t(1) << 28;
+
+// The whole decode of one JPEG: the header side of JpegDecoder plus the
+// entropy decoders, the inverse transforms and the colour converters. One
+// object is one decode. A sequential Huffman picture in one interleaved
+// scan is decoded MCU row by MCU row into the output and allocates nothing;
+// any other gathers the coefficients of all its scans first (the first
+// DecodeMcuRow does that), in a store as large as the scale needs.
 //
 //   Open -> GetHeaderInfo -> StartDecoding -> GetImageInfo -> BeginOutput
 //   -> DecodeMcuRow ... until it returns 1.
+//
+// Once the entropy-coded data is used up (the end of the file, or a marker
+// that no restart explains), the remaining blocks are not decoded: they come
+// out as blocks of zero coefficients, as libjpeg-turbo shows a cut file.
 //
 // Two paths give bit-identical pixels: the reference path is written
 // straight from the decoding rules (one byte at a time, scalar transforms);
@@ -27,9 +39,10 @@ public:
     // Chooses the transform and converter for scale 1 / 2^scaleShift
     // (0..3), with `stride` bytes between output rows. Clears the DC
     // predictors and the bit reader and loads the restart countdown.
-    // Returns the error number, or ERROR_INVALID_PARAMETER for a scale
-    // shift above 3, a stride too small for a row, a call before a
-    // successful StartDecoding or a second call.
+    // Returns the error number, JPEG_ERR_TOO_LARGE when the output would
+    // pass the pixel budget, or ERROR_INVALID_PARAMETER for a scale shift
+    // above 3, a stride too small for a row, a call before a successful
+    // StartDecoding or a second call.
     int BeginOutput(int scaleShift, size_t stride);
 
     // Decodes the next row of MCUs into `dest`, the first pixel of the
@@ -55,6 +68,12 @@ public:
     uint32_t OutputHeight() const { return uint32_t(m_layout.mcuRows) * m_mcuHeight; }
     int McuHeight() const { return m_mcuHeight; }
     uint16_t McuRowsDone() const { return m_rowsDone; }
+    // Scans whose entropy-coded data was decoded, and scans passed over
+    // because the scale needs none of their coefficients (or their
+    // progression breaks the rules).
+    int ScansDecoded() const { return m_scansDecoded; }
+    int ScansSkipped() const { return m_scansSkipped; }
+    size_t CoefficientBytes() const { return m_store.Bytes(); }
 
 protected:
     void BuildColourTables() override;
@@ -64,6 +83,19 @@ private:
     using Transform = void (*)(const int16_t*, const uint16_t*, uint8_t*);
 
     void RestartInterval();
+    void FillRow(uint32_t* dest, int first);
+    bool Shown(uint32_t mcu) const { return mcu >= m_columnFirst && mcu < m_columnEnd; }
+    void ConvertMcu(uint32_t* dest);
+    Transform PlainTransform() const;
+    void PrepareQuant(uint16_t (&quant)[64], const uint16_t* raw) const;
+    // Gathering of the coefficients of all scans (JpegScanGather.cpp).
+    int GatherScans();
+    bool ScanWanted();
+    void LatchQuantTables();
+    void DecodeHuffmanScan();
+    template <class BlockDecoder>
+    void WalkScanBlocks(BlockDecoder& decoder);
+    void DecodeRowBuffered(uint32_t* dest);
     void DecodeRowReference(uint32_t* dest);
     void DecodeRowFast(uint32_t* dest);
     template <bool kFull>
@@ -77,7 +109,9 @@ private:
 
     JpegHuffmanTable m_tables[8];
     JpegColourTables m_colour;
-    uint16_t m_scaledQuant[4][64];
+    uint16_t m_scaledQuant[4][64];  // by frame component
+    uint16_t m_latchedQuant[4][64];  // by frame component, at its first scan
+    bool m_quantLatched[4] = {};
 
     int m_scaleShift = 0;
     size_t m_stride = 0;
@@ -97,6 +131,14 @@ private:
     JpegReferenceBitReader m_referenceReader;
     JpegFastBitReader m_fastReader;
 
-    alignas(16) int16_t m_coef[6][64];
-    alignas(16) uint8_t m_samples[6 * 64];
+    JpegCoefficientStore m_store;
+    int8_t m_coefBits[4][64];  // per component and coefficient: Al so far, -1 none
+    bool m_gathered = false;
+    bool m_dataUsedUp = false;
+    uint32_t m_rowsReached = 0;  // MCU rows any scan has reached
+    int m_scansDecoded = 0;
+    int m_scansSkipped = 0;
+
+    alignas(16) int16_t m_coef[kJpegMaxMcuBlocks][64];
+    alignas(16) uint8_t m_samples[kJpegMaxMcuBlocks * 64];
 };

@@ -15,11 +15,12 @@ int DecodeOpened(JpegImageDecoder& decoder, int openResult, int scaleShift, bool
     JpegImageInfo info{};
     if (int error = decoder.GetImageInfo(info)) return error;
     if (scaleShift < 0 || scaleShift > 3) return ERROR_INVALID_PARAMETER;
-    // The header's claims are checked against memory only by the allocation.
     const uint32_t padWidth =
         uint32_t(decoder.m_layout.mcusPerRow) * (decoder.m_layout.mcuWidth >> scaleShift);
     const uint32_t padHeight =
         uint32_t(decoder.m_layout.mcuRows) * (decoder.m_layout.mcuHeight >> scaleShift);
+    // Refused before anything is allocated when beyond the pixel budget.
+    if (uint64_t(padWidth) * padHeight > kJpegPixelBudget) return JPEG_ERR_TOO_LARGE;
     try {
         picture.pixels.assign(size_t(padWidth) * padHeight, 0);
     } catch (const std::bad_alloc&) {
@@ -42,8 +43,8 @@ int DecodeOpened(JpegImageDecoder& decoder, int openResult, int scaleShift, bool
         const uint32_t* from = picture.pixels.data() + size_t(y) * padWidth;
         std::copy(from, from + picture.width, picture.pixels.begin() + size_t(y) * picture.width);
     }
+    // Shrinking in place allocates nothing.
     picture.pixels.resize(size_t(picture.width) * picture.height);
-    picture.pixels.shrink_to_fit();
     return 0;
 }
 
@@ -57,7 +58,8 @@ int Finish(int result, JpegPicture& picture) {
 int DecodeJpegFile(File& file, int scaleShift, bool useEmbeddedThumbnail, JpegPicture& picture,
                    JpegImageDecoder::Path path) {
     picture = JpegPicture{};
-    auto decoder = std::make_unique<JpegImageDecoder>(path);
+    std::unique_ptr<JpegImageDecoder> decoder(new (std::nothrow) JpegImageDecoder(path));
+    if (!decoder) return ERROR_NOT_ENOUGH_MEMORY;
     int open = decoder->Open(file);
     return Finish(DecodeOpened(*decoder, open, scaleShift, useEmbeddedThumbnail, picture), picture);
 }
@@ -65,7 +67,8 @@ int DecodeJpegFile(File& file, int scaleShift, bool useEmbeddedThumbnail, JpegPi
 int DecodeJpegMemory(const uint8_t* data, size_t size, int scaleShift, bool useEmbeddedThumbnail,
                      JpegPicture& picture, JpegImageDecoder::Path path) {
     picture = JpegPicture{};
-    auto decoder = std::make_unique<JpegImageDecoder>(path);
+    std::unique_ptr<JpegImageDecoder> decoder(new (std::nothrow) JpegImageDecoder(path));
+    if (!decoder) return ERROR_NOT_ENOUGH_MEMORY;
     int open = decoder->OpenMemory(data, size);
     return Finish(DecodeOpened(*decoder, open, scaleShift, useEmbeddedThumbnail, picture), picture);
 }

@@ -208,7 +208,7 @@ TEST_F(ImageRendererTest, FailuresAreReturnedUnchanged) {
         int expected;
     } cases[] = {
         {m_dir / "empty.jpg", {0, 0, 240, 320}, JPEG_ERR_EMPTY_FILE},
-        {FixturePath("jpeg/progressive.jpg"), {0, 0, 240, 320}, JPEG_ERR_PROGRESSIVE},
+        {FixturePath("jpeg/precision12.jpg"), {0, 0, 240, 320}, JPEG_ERR_PRECISION},
         {FixturePath("jpeg/arithmetic.jpg"), {0, 0, 240, 320}, JPEG_ERR_ARITHMETIC},
         {FixturePath("jpeg/garbage512.jpg"), {0, 0, 240, 320}, JPEG_ERR_NO_SOI},
         {FixturePath("jpeg/baseline.jpg"), {5, 5, 5, 50}, int(ERROR_INVALID_PARAMETER)},

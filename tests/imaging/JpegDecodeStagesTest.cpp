@@ -305,24 +305,29 @@ TEST(JpegColour, FastConvertersMatchThePlainOne) {
     JpegColourTables t;
     t.Build();
     std::mt19937 random(3);
-    for (int mode = 0; mode < 5; ++mode) {
-        for (int scale = 0; scale < 4; ++scale) {
-            alignas(16) uint8_t samples[6 * 64];
-            for (uint8_t& s : samples) s = uint8_t(random());
-            const int width = (mode >= 3 ? 16 : 8) >> scale,
-                      height = (mode == 2 || mode == 4 ? 16 : 8) >> scale;
-            const size_t stride = (width + 3) * 4;
-            std::vector<uint32_t> plain(height * (width + 3), 7), fast(height * (width + 3), 7);
-            ConvertMcuReference(t, mode, 8 >> scale, samples, plain.data(), stride);
-            FastColourConverter(mode, scale)(t, samples, fast.data(), stride);
-            EXPECT_EQ(plain, fast) << "mode " << mode << " scale " << scale;
-            for (int y = 0; y < height; ++y) EXPECT_EQ(plain[y * (width + 3) + width], 7u);
+    struct Space {
+        int space, firstMode;
+    } spaces[] = {{JPEG_SPACE_YCC, 0}, {JPEG_SPACE_RGB, 1}, {JPEG_SPACE_CMYK, 1}, {JPEG_SPACE_YCCK, 1}};
+    for (const Space& sp : spaces) {
+        for (int mode = sp.firstMode; mode < 5; ++mode) {
+            for (int scale = 0; scale < 4; ++scale) {
+                alignas(16) uint8_t samples[10 * 64];
+                for (uint8_t& s : samples) s = uint8_t(random());
+                const int width = (mode >= 3 ? 16 : 8) >> scale,
+                          height = (mode == 2 || mode == 4 ? 16 : 8) >> scale;
+                const size_t stride = (width + 3) * 4;
+                std::vector<uint32_t> plain(height * (width + 3), 7), fast(height * (width + 3), 7);
+                ConvertMcuReference(t, mode, sp.space, 8 >> scale, samples, plain.data(), stride);
+                FastColourConverter(mode, sp.space, scale)(t, samples, fast.data(), stride);
+                EXPECT_EQ(plain, fast) << "space " << sp.space << " mode " << mode << " scale " << scale;
+                for (int y = 0; y < height; ++y) EXPECT_EQ(plain[y * (width + 3) + width], 7u);
+            }
         }
     }
     // 2 x 2 at 1/8: four luma samples and one chroma pair.
     uint8_t samples[6] = {10, 20, 30, 40, 128, 128};
     uint32_t out[4];
-    FastColourConverter(4, 3)(t, samples, out, 8);
+    FastColourConverter(4, JPEG_SPACE_YCC, 3)(t, samples, out, 8);
     EXPECT_EQ(out[0], 0x0A0A0Au);
     EXPECT_EQ(out[1], 0x141414u);
     EXPECT_EQ(out[2], 0x1E1E1Eu);

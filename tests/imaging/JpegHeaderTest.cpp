@@ -47,7 +47,7 @@ TEST(JpegHeader, FixturesGiveTheirFrameFacts) {
         {"grey.jpg", 0, 16, 16},           {"cmyk.jpg", 0, 16, 16},
         {"sampling444.jpg", 0, 16, 16},    {"restart422.jpg", 0, 16, 16},
         {"garbage511.jpg", 0, 16, 16},     {"exif_date.jpg", 0, 16, 16},
-        {"progressive.jpg", -234, 0, 0},   {"arithmetic.jpg", -215, 0, 0},
+        {"progressive.jpg", 0, 16, 16},   {"arithmetic.jpg", -215, 0, 0},
         {"precision12.jpg", -205, 0, 0},   {"garbage512.jpg", -217, 0, 0},
     };
     for (const Case& c : cases) {
@@ -57,6 +57,34 @@ TEST(JpegHeader, FixturesGiveTheirFrameFacts) {
         EXPECT_EQ(info.height, c.height) << c.name;
         EXPECT_EQ(info.hasEmbeddedThumbnail, 0) << c.name;
     }
+}
+
+// The coding of the frame is told also when the file is refused later.
+TEST(JpegHeader, TellsTheCodingOfTheFrame) {
+    struct Case {
+        const char* name;
+        uint8_t coding;
+        const char* text;
+    } cases[] = {
+        {"baseline.jpg", JPEG_CODING_BASELINE, "baseline"},
+        {"extended.jpg", JPEG_CODING_EXTENDED, "extended"},
+        {"progressive.jpg", JPEG_CODING_PROGRESSIVE, "progressive"},
+        {"arithmetic.jpg", JPEG_CODING_ARITHMETIC, "arithmetic"},
+        {"precision12.jpg", JPEG_CODING_BASELINE, "baseline"},
+        {"garbage512.jpg", JPEG_CODING_NONE, nullptr},
+    };
+    for (const Case& c : cases) {
+        ImageHeaderInfo info;
+        FixtureHeader(c.name, info);
+        EXPECT_EQ(info.coding, c.coding) << c.name;
+        const char* text = JpegCodingName(info.coding);
+        EXPECT_STREQ(text, c.text) << c.name;
+    }
+    ImageHeaderInfo info;
+    HeaderOf(JpegStream().Soi().Frame(8, 8, {{1, 0x11, 0}}, 0xCA).Bytes(), info);
+    EXPECT_STREQ(JpegCodingName(info.coding), "arithmetic-progressive");
+    HeaderOf(JpegStream().Soi().Frame(8, 8, {{1, 0x11, 0}}, 0xC3).Bytes(), info);
+    EXPECT_EQ(info.coding, JPEG_CODING_NONE);
 }
 
 TEST(JpegHeader, ExifFixturesGiveDateAndThumbnail) {
@@ -146,21 +174,26 @@ TEST(JpegHeader, RefusalsGiveTheirNumbers) {
         {"app1 length 0", frame(JpegStream().Soi().SegmentWithLength(0xE1, 0, {})), -210},
         {"restart length 5", frame(JpegStream().Soi().Segment(0xDD, {0, 1, 0})), -211},
         {"quant selector 4", JpegStream().Soi().Frame(8, 8, {{1, 0x11, 4}}).Bytes(), -214},
-        {"conditioning marker", frame(JpegStream().Soi().Segment(0xCC, {0x00, 0x11})), -215},
+        {"conditioning read", frame(JpegStream().Soi().Segment(0xCC, {0x00, 0x11, 0x13, 0x05})), 0},
+        {"conditioning of an odd length", frame(JpegStream().Soi().Segment(0xCC, {0x00, 0x11, 0x13})), -215},
+        {"conditioning table 4", frame(JpegStream().Soi().Segment(0xCC, {0x04, 0x11})), -215},
+        {"conditioning L above U", frame(JpegStream().Soi().Segment(0xCC, {0x00, 0x12})), -215},
+        {"conditioning Kx 0", frame(JpegStream().Soi().Segment(0xCC, {0x10, 0x00})), -215},
+        {"conditioning Kx 64", frame(JpegStream().Soi().Segment(0xCC, {0x10, 64})), -215},
         {"arithmetic frame", JpegStream().Soi().Frame(8, 8, {{1, 0x11, 0}}, 0xC9).Bytes(), -215},
         {"restart marker in header", frame(JpegStream().Soi().Raw({0xFF, 0xD3})), -216},
         {"JPG marker", frame(JpegStream().Soi().Raw({0xFF, 0xC8})), -216},
         {"TEM marker", frame(JpegStream().Soi().Raw({0xFF, 0x01})), -216},
         {"lossless", JpegStream().Soi().Frame(8, 8, {{1, 0x11, 0}}, 0xC3).Bytes(), -218},
-        {"arithmetic progressive", JpegStream().Soi().Frame(8, 8, {{1, 0x11, 0}}, 0xCA).Bytes(), -218},
+        {"arithmetic progressive", JpegStream().Soi().Frame(8, 8, {{1, 0x11, 0}}, 0xCA).Bytes(), -215},
         {"hierarchical", JpegStream().Soi().Frame(8, 8, {{1, 0x11, 0}}, 0xC5).Bytes(), -218},
         {"end of image first", JpegStream().Soi().Tables().Eoi().Bytes(), -218},
         {"scan first", JpegStream().Soi().Tables().Sos({1}).Bytes(), -218},
         {"no frame at all", JpegStream().Soi().Tables().Bytes(), -218},
-        {"progressive", JpegStream().Soi().Tables().Frame(8, 8, {{1, 0x11, 0}}, 0xC2).Bytes(), -234},
-        // Only the frame marker counts: damage behind it is not looked at.
-        {"progressive, bad tables behind",
-         JpegStream().Soi().Frame(8, 8, {{1, 0x11, 9}}, 0xC2).SegmentWithLength(0xC4, 0, {}).Bytes(), -234},
+        {"progressive", JpegStream().Soi().Tables().Frame(8, 8, {{1, 0x11, 0}}, 0xC2).Bytes(), 0},
+        // The frame is read before the damage behind it.
+        {"progressive, bad table selector",
+         JpegStream().Soi().Frame(8, 8, {{1, 0x11, 9}}, 0xC2).SegmentWithLength(0xC4, 0, {}).Bytes(), -214},
         {"width 0", JpegStream().Soi().Frame(0, 8, {{1, 0x11, 0}}).Bytes(), -206},
         {"height 0", JpegStream().Soi().Frame(8, 0, {{1, 0x11, 0}}).Bytes(), -206},
         {"both 0", JpegStream().Soi().Frame(0, 0, {{1, 0x11, 0}}).Bytes(), 2},

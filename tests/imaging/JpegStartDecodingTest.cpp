@@ -101,7 +101,10 @@ TEST(JpegStartDecoding, RefusalsGiveTheirNumbers) {
     } cases[] = {
         {"no components", Stream(8, 8, {}, {1}), -225},
         {"two components", Stream(8, 8, {{1, 0x11, 0}, {2, 0x11, 0}}, {1, 2}), -225},
-        {"four components", Stream(8, 8, {{1, 0x11, 0}, {2, 0x11, 0}, {3, 0x11, 0}, {4, 0x11, 0}}, {1}), -225},
+        {"five components", Stream(8, 8, {{1, 0x11, 0}, {2, 0x11, 0}, {3, 0x11, 0}, {4, 0x11, 0}, {5, 0x11, 0}}, {1}),
+         -208},
+        {"fourth component unlike the first",
+         Stream(8, 8, {{1, 0x22, 0}, {2, 0x11, 0}, {3, 0x11, 0}, {4, 0x11, 0}}, {1, 2, 3, 4}), -226},
         {"chroma sampled 2x1", Stream(8, 8, {{1, 0x11, 0}, {2, 0x21, 0}, {3, 0x21, 0}}, {1, 2, 3}), -226},
         {"luma 4x1", Stream(8, 8, {{1, 0x41, 0}, {2, 0x11, 0}, {3, 0x11, 0}}, {1, 2, 3}), -226},
         {"luma 0x0", Stream(8, 8, {{1, 0x00, 0}, {2, 0x11, 0}, {3, 0x11, 0}}, {1, 2, 3}), -226},
@@ -118,8 +121,6 @@ TEST(JpegStartDecoding, RefusalsGiveTheirNumbers) {
         {"data ends", JpegStream().Soi().Frame(8, 8, grey).Bytes(), -216},
         {"restart marker first", JpegStream().Soi().Frame(8, 8, grey).Raw({0xFF, 0xD0}).Sos({1}).Bytes(), -216},
         {"scan header cut", JpegStream().Soi().Frame(8, 8, grey).Raw({0xFF, 0xDA, 0, 8, 1, 1}).Bytes(), -207},
-        {"non-interleaved colour scan", Stream(16, 16, kColour420, {1}), -222},
-        {"components out of frame order", Stream(16, 16, kColour420, {1, 3, 2}), -222},
         {"component named twice", Stream(16, 16, kColour420, {1, 1, 2}), -222},
         {"grey scan of two", Stream(8, 8, grey, {1, 1}), -222},
         // The colour set-up comes before the scan header.
@@ -129,10 +130,41 @@ TEST(JpegStartDecoding, RefusalsGiveTheirNumbers) {
 }
 
 TEST(JpegStartDecoding, HeaderErrorIsReturnedAgain) {
-    std::vector<uint8_t> progressive = JpegStream().Soi().Frame(8, 8, {{1, 0x11, 0}}, 0xC2).Sos({1}).Bytes();
+    std::vector<uint8_t> twelveBit = ReadHostFile(FixturePath("jpeg/precision12.jpg"));
     RecordingDecoder decoder;
-    EXPECT_EQ(Start(progressive, decoder), -234);
+    EXPECT_EQ(Start(twelveBit, decoder), -205);
     EXPECT_EQ(decoder.calls, "");
+}
+
+// A progressive scan must follow the rules of spectral selection and
+// successive approximation; a sequential one is read whole whatever it says.
+TEST(JpegStartDecoding, ProgressiveScanRules) {
+    const Components grey = {{1, 0x11, 0}};
+    auto scan = [&](uint8_t sof, const std::vector<uint8_t>& ids, uint8_t ss, uint8_t se, uint8_t a) {
+        std::vector<uint8_t> body = {uint8_t(ids.size())};
+        for (uint8_t id : ids) body.insert(body.end(), {id, 0x00});
+        body.insert(body.end(), {ss, se, a});
+        const Components& frame = ids.size() > 1 ? kColour420 : grey;
+        return JpegStream().Soi().Tables().Frame(16, 16, frame, sof).Segment(0xDA, body).Eoi().Bytes();
+    };
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        int result;
+    } cases[] = {
+        {"DC first", scan(0xC2, {1}, 0, 0, 0x01), 0},
+        {"DC of three", scan(0xC2, {1, 2, 3}, 0, 0, 0x00), 0},
+        {"AC band", scan(0xC2, {1}, 1, 5, 0x02), 0},
+        {"AC refinement", scan(0xC2, {1}, 6, 63, 0x21), 0},
+        {"DC scan with AC", scan(0xC2, {1}, 0, 5, 0x00), -234},
+        {"band reversed", scan(0xC2, {1}, 6, 5, 0x00), -234},
+        {"band past 63", scan(0xC2, {1}, 1, 64, 0x00), -234},
+        {"AC of three", scan(0xC2, {1, 2, 3}, 1, 63, 0x00), -234},
+        {"refinement by two bits", scan(0xC2, {1}, 1, 63, 0x20), -234},
+        {"Al above 13", scan(0xC2, {1}, 1, 63, 0x0E), -234},
+        {"sequential ignores it", scan(0xC0, {1}, 6, 5, 0xFF), 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Start(c.bytes), c.result) << c.what;
 }
 
 TEST(JpegStartDecoding, BuildStepsRunInOrderOnlyWhenAllIsWell) {
@@ -183,12 +215,15 @@ TEST(JpegStartDecoding, EmbeddedThumbnailIsDecodedInsteadWhenAsked) {
     EXPECT_EQ(none.m_frame.width, 16);
 }
 
-TEST(JpegStartDecoding, CmykPassesTheHeaderButNotTheSetUp) {
+// The fixture is YCCK sampled 2x2, 1x1, 1x1, 2x2: ten blocks per MCU.
+TEST(JpegStartDecoding, YcckStartsAsFourComponents) {
     std::vector<uint8_t> bytes = ReadHostFile(FixturePath("jpeg/cmyk.jpg"));
     JpegDecoder decoder;
     ASSERT_EQ(decoder.OpenMemory(bytes.data(), bytes.size()), 0);
     EXPECT_EQ(decoder.m_frame.componentCount, 4);
-    EXPECT_EQ(decoder.StartDecoding(false), -225);
+    EXPECT_EQ(decoder.StartDecoding(false), 0);
+    EXPECT_EQ(decoder.m_layout.blocksPerMcu, 10);
+    EXPECT_EQ(decoder.m_layout.colourSpace, JPEG_SPACE_YCCK);
 }
 
 TEST(JpegStartDecoding, ExtendedSequentialFixtureStarts) {

@@ -40,23 +40,35 @@ bool DecodeWithLibJpeg(const std::vector<uint8_t>& data, int scaleShift, LibJpeg
     jpeg_mem_src(&info, data.data(), data.size());
     jpeg_read_header(&info, TRUE);
     out.converted = info.jpeg_color_space == JCS_YCbCr || info.jpeg_color_space == JCS_GRAYSCALE;
+    // CMYK and YCCK come out as (inverted) CMYK, turned into RGB below as
+    // libjpeg-turbo's programs do it.
+    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.dct_method = JDCT_IFAST;
     info.do_fancy_upsampling = FALSE;
-    info.out_color_space = JCS_RGB;
+    // A progressive picture whose scans leave coefficients unrefined is
+    // smoothed across blocks by default; the decoder shows the coefficients
+    // as they arrived.
+    info.do_block_smoothing = FALSE;
+    info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     info.scale_num = 1;
     info.scale_denom = 1u << scaleShift;
     jpeg_start_decompress(&info);
     out.width = int(info.output_width);
     out.height = int(info.output_height);
     out.pixels.assign(size_t(out.width) * out.height, 0);
-    line.assign(size_t(out.width) * 3, 0);
+    const int channels = cmyk ? 4 : 3;
+    line.assign(size_t(out.width) * channels, 0);
     while (info.output_scanline < info.output_height) {
         JSAMPROW row = line.data();
         int y = int(info.output_scanline);
         jpeg_read_scanlines(&info, &row, 1);
         for (int x = 0; x < out.width; ++x) {
-            const uint8_t* p = &line[size_t(x) * 3];
-            out.pixels[size_t(y) * out.width + x] = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+            const uint8_t* p = &line[size_t(x) * channels];
+            uint32_t rgb[3] = {p[0], p[1], p[2]};
+            if (cmyk) {
+                for (uint32_t& c : rgb) c = uint32_t(double(c) * double(p[3]) / 255.0 + 0.5);
+            }
+            out.pixels[size_t(y) * out.width + x] = rgb[0] << 16 | rgb[1] << 8 | rgb[2];
         }
     }
     jpeg_finish_decompress(&info);

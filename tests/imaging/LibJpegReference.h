@@ -4,7 +4,8 @@
 #include <vector>
 
 // libjpeg-turbo as the independent reference: the fast integer IDCT, no
-// fancy upsampling, scaled by 1 / 2^scaleShift, output 0x00RRGGBB.
+// fancy upsampling, no block smoothing, scaled by 1 / 2^scaleShift, output
+// 0x00RRGGBB.
 struct LibJpegImage {
     int width = 0;
     int height = 0;
@@ -12,6 +13,9 @@ struct LibJpegImage {
     long warnings = 0;  // corrupt-data warnings met
     // The file's colour space is YCbCr or greyscale (not RGB, CMYK, YCCK).
     bool converted = false;
+    // CMYK and YCCK pictures come out as libjpeg-turbo's CMYK output,
+    // channel by channel C x K / 255 rounded (as its programs write CMYK
+    // pictures as RGB).
 };
 bool DecodeWithLibJpeg(const std::vector<uint8_t>& data, int scaleShift, LibJpegImage& out);
 

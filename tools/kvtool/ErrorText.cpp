@@ -49,10 +49,11 @@ const std::map<int, const char*>& Reasons() {
         {-218, "unsupported kind of JPEG (lossless or hierarchical)"},
         {-219, "quantisation table segment shorter than its table"},
         {-220, "bad sampling factor"},
-        {-222, "scan layout not supported"},
-        {-225, "colour layout not supported (only greyscale and YCbCr)"},
+        {-222, "a scan names a component twice"},
+        {-223, "picture too large at this scale"},
+        {-225, "colour layout not supported (only 1, 3 or 4 components)"},
         {-226, "colour sampling not supported"},
-        {-234, "progressive JPEG not supported"},
+        {-234, "progressive scan script breaks the rules"},
     };
     return reasons;
 }

@@ -3,6 +3,7 @@
 #include "catalogue/CategoryDB.h"
 #include "catalogue/ImageItem.h"
 #include "catalogue/ImageTrailer.h"
+#include "imaging/JpegDecoder.h"
 #include "imaging/JpegHeader.h"
 #include "platform/base/File.h"
 #include "platform/base/Text.h"
@@ -25,6 +26,7 @@ struct ImageFacts {
     std::optional<std::pair<int, int>> thumbnail;
     bool exifThumbnail = false;
     int headerError = 0;
+    uint8_t coding = 0;  // JpegCoding
 };
 
 // Header facts and the trailer as stored, read from the file once.
@@ -33,6 +35,7 @@ void ReadFileFacts(const std::u16string& path, ImageFacts& facts) {
     if (file.Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING) != 0) return;
     ImageHeaderInfo header{};
     facts.headerError = ReadImageHeaderInfo(file, header);
+    facts.coding = header.coding;
     if (facts.headerError == 0) {
         facts.exifDate = HeaderDate(header);
         facts.exifThumbnail = header.hasEmbeddedThumbnail != 0;
@@ -64,7 +67,9 @@ void PrintJson(std::ostream& out, const ImageFacts& f) {
         out << "null";
     }
     out << ", \"exif_thumbnail\": " << (f.exifThumbnail ? "true" : "false")
-        << ", \"header_error\": " << f.headerError << "}\n";
+        << ", \"header_error\": " << f.headerError << ", \"coding\": ";
+    const char* coding = JpegCodingName(f.coding);
+    out << (coding ? JsonString(coding) : "null") << "}\n";
 }
 
 void PrintLine(std::ostream& out, const ImageFacts& f) {

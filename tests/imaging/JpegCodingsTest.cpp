@@ -1,0 +1,284 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "imaging/JpegImageDecoder.h"
+#include "imaging/JpegPicture.h"
+#include "tests/imaging/LibJpegReference.h"
+#include "tests/support/TestSupport.h"
+
+// Progressive and multi-scan pictures, RGB, CMYK and YCCK, cut files and
+// headers that claim more than the data holds (fixtures made by
+// tests/fixtures/decode/make.sh with jpegtran from the baseline ones).
+namespace {
+
+using Path = JpegImageDecoder::Path;
+
+std::vector<uint8_t> Fixture(const std::string& name) { return ReadHostFile(FixturePath("decode/" + name)); }
+
+int DecodeBytes(const std::vector<uint8_t>& data, int scale, JpegPicture& picture, Path path = Path::Fast) {
+    return DecodeJpegMemory(data.data(), data.size(), scale, false, picture, path);
+}
+
+JpegPicture Decode(const std::vector<uint8_t>& data, int scale, Path path = Path::Fast) {
+    JpegPicture picture;
+    EXPECT_EQ(DecodeBytes(data, scale, picture, path), 0);
+    return picture;
+}
+
+// Offsets of the start-of-scan markers, found by walking the segments and
+// then the entropy-coded data of each scan.
+std::vector<size_t> ScanOffsets(const std::vector<uint8_t>& data) {
+    std::vector<size_t> scans;
+    size_t pos = 2;
+    while (pos + 4 <= data.size()) {
+        const uint8_t code = data[pos + 1];
+        if (code == 0xD9) break;
+        const size_t length = size_t(data[pos + 2]) << 8 | data[pos + 3];
+        if (code != 0xDA) {
+            pos += 2 + length;
+            continue;
+        }
+        scans.push_back(pos);
+        pos += 2 + length;
+        while (pos + 1 < data.size() &&
+               !(data[pos] == 0xFF && data[pos + 1] != 0 && (data[pos + 1] < 0xD0 || data[pos + 1] > 0xD7)))
+            ++pos;
+    }
+    return scans;
+}
+
+// Each progressive or multi-scan file holds the same coefficients as the
+// baseline file it was transcoded from, so it decodes to the same pixels at
+// every scale; at full size that is libjpeg-turbo's picture.
+struct SameAs {
+    const char* file;
+    const char* baseline;
+};
+const SameAs kTranscoded[] = {
+    {"prog_grey.jpg", "grey.jpg"},           {"prog_ycc444.jpg", "ycc444.jpg"},
+    {"prog_ycc440.jpg", "ycc440.jpg"},       {"prog_ycc422.jpg", "ycc422.jpg"},
+    {"prog_ycc420.jpg", "ycc420.jpg"},       {"prog_ycc420_rst1.jpg", "ycc420.jpg"},
+    {"prog_script.jpg", "ycc420.jpg"},       {"prog_script_rst3.jpg", "ycc422.jpg"},
+    {"seq_scans3.jpg", "ycc420.jpg"},        {"seq_scans2_rst2.jpg", "ycc420.jpg"},
+    {"prog_ycck.jpg", "cmyk.jpg"},           {"prog_cmyk.jpg", "cmyk_plain.jpg"},
+};
+
+TEST(JpegCodings, TranscodedFilesDecodeLikeTheirBaselineAtEveryScale) {
+    for (const SameAs& c : kTranscoded) {
+        const std::vector<uint8_t> data = Fixture(c.file), baseline = Fixture(c.baseline);
+        for (int scale = 0; scale < 4; ++scale) {
+            SCOPED_TRACE(std::string(c.file) + " at 1/" + std::to_string(1 << scale));
+            const JpegPicture expected = Decode(baseline, scale);
+            ASSERT_FALSE(expected.pixels.empty());
+            EXPECT_EQ(Decode(data, scale, Path::Fast).pixels, expected.pixels);
+            EXPECT_EQ(Decode(data, scale, Path::Reference).pixels, expected.pixels);
+        }
+    }
+}
+
+// Full size against libjpeg-turbo, pixel for pixel: the transcoded files,
+// RGB marked by the Adobe marker or only by its component ids, and CMYK and
+// YCCK through libjpeg-turbo's CMYK output.
+TEST(JpegCodings, FullSizeMatchesLibJpegTurbo) {
+    std::vector<std::string> files = {"rgb_adobe.jpg", "rgb_ids.jpg", "cmyk.jpg", "cmyk_plain.jpg"};
+    for (const SameAs& c : kTranscoded) files.push_back(c.file);
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        const std::vector<uint8_t> data = Fixture(file);
+        LibJpegImage theirs;
+        ASSERT_TRUE(DecodeWithLibJpeg(data, 0, theirs));
+        EXPECT_EQ(theirs.warnings, 0);
+        const JpegPicture ours = Decode(data, 0);
+        ASSERT_EQ(int(ours.width), theirs.width);
+        ASSERT_EQ(int(ours.height), theirs.height);
+        EXPECT_EQ(ComparePixels(ours.pixels, theirs.pixels).maxDifference, 0);
+    }
+}
+
+// The RGB files hold the same picture as ycc444.jpg (re-encoded, so close,
+// not equal); read as YCbCr they would be in false colours.
+TEST(JpegCodings, RgbFilesAreShownAsRgb) {
+    const JpegPicture ycc = Decode(Fixture("ycc444.jpg"), 0);
+    for (const char* file : {"rgb_adobe.jpg", "rgb_ids.jpg"}) {
+        SCOPED_TRACE(file);
+        const JpegPicture rgb = Decode(Fixture(file), 0);
+        EXPECT_GT(ComparePixels(rgb.pixels, ycc.pixels).psnr, 30);
+    }
+    EXPECT_EQ(Decode(Fixture("rgb_ids.jpg"), 0).pixels, Decode(Fixture("rgb_adobe.jpg"), 0).pixels);
+}
+
+TEST(JpegCodings, FastAndReferencePathsAgreeOnEveryNewFile) {
+    for (const char* file : {"rgb_adobe.jpg", "rgb_ids.jpg", "cmyk.jpg", "cmyk_plain.jpg"}) {
+        const std::vector<uint8_t> data = Fixture(file);
+        for (int scale = 0; scale < 4; ++scale) {
+            SCOPED_TRACE(std::string(file) + " at 1/" + std::to_string(1 << scale));
+            EXPECT_EQ(Decode(data, scale, Path::Fast).pixels, Decode(data, scale, Path::Reference).pixels);
+        }
+    }
+}
+
+// At 1/8 only the DC scans are entropy-decoded, and the store holds one
+// coefficient per block; at the other scales every scan is decoded.
+TEST(JpegCodings, EighthScaleDecodesOnlyTheDcScans) {
+    struct Case {
+        const char* file;
+        int scans, dcScans;
+        uint32_t blocks;  // of all components, whole MCUs
+    } cases[] = {
+        {"prog_ycc420.jpg", 10, 2, 4 * 3 * 6},  // 4 x 3 MCUs of 6 blocks
+        {"prog_script.jpg", 13, 3, 4 * 3 * 6},
+        {"prog_grey.jpg", 6, 2, 8 * 6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::vector<uint8_t> data = Fixture(c.file);
+        for (int scale : {0, 1, 2, 3}) {
+            JpegImageDecoder decoder;
+            ASSERT_EQ(decoder.OpenMemory(data.data(), data.size()), 0);
+            ASSERT_EQ(decoder.StartDecoding(false), 0);
+            const JpegMcuLayout& l = decoder.m_layout;
+            const uint32_t width = (l.mcusPerRow * uint32_t(l.mcuWidth)) >> scale;
+            const uint32_t height = (l.mcuRows * uint32_t(l.mcuHeight)) >> scale;
+            std::vector<uint32_t> pixels(size_t(width) * height);
+            ASSERT_EQ(decoder.BeginOutput(scale, width * 4), 0);
+            int rows = 0;
+            uint32_t* dest = pixels.data();
+            int result = 0;
+            while ((result = decoder.DecodeMcuRow(dest, rows)) == 0) dest += size_t(rows) * width;
+            ASSERT_EQ(result, 1);
+            const int decoded = scale == 3 ? c.dcScans : c.scans;
+            EXPECT_EQ(decoder.ScansDecoded(), decoded) << "scale " << scale;
+            EXPECT_EQ(decoder.ScansSkipped(), c.scans - decoded) << "scale " << scale;
+            // 64 or 1 coefficients a block; at 1/2 and 1/4 the 16 or 4 the
+            // transform uses and a bit per coefficient.
+            const size_t bytesPerBlock[4] = {128, 32 + 8, 8 + 8, 2};
+            EXPECT_EQ(decoder.CoefficientBytes(), c.blocks * bytesPerBlock[scale]) << "scale " << scale;
+        }
+    }
+}
+
+// Bytes of the AC scans overwritten (keeping clear of 0xFF): the 1/8
+// picture never looks at them, the full-size one does.
+TEST(JpegCodings, DamagedAcScansLeaveTheEighthScaleAlone) {
+    const std::vector<uint8_t> data = Fixture("prog_ycc420.jpg");
+    const std::vector<size_t> scans = ScanOffsets(data);
+    ASSERT_EQ(scans.size(), 10u);
+    std::vector<uint8_t> damaged = data;
+    for (size_t s = 0; s < scans.size(); ++s) {
+        const size_t header = size_t(data[scans[s] + 2]) << 8 | data[scans[s] + 3];
+        const bool dc = data[scans[s] + 4 + 2 * data[scans[s] + 4] + 1] == 0;  // Ss
+        const size_t end = s + 1 < scans.size() ? scans[s + 1] : data.size() - 2;
+        if (dc) continue;
+        for (size_t i = scans[s] + 2 + header; i < end; ++i) {
+            if (damaged[i] != 0xFF && damaged[i] != 0x00) damaged[i] = uint8_t((damaged[i] * 7 + 13) % 0xFF);
+        }
+    }
+    for (Path path : {Path::Fast, Path::Reference}) {
+        EXPECT_EQ(Decode(damaged, 3, path).pixels, Decode(data, 3, path).pixels);
+        EXPECT_NE(Decode(damaged, 0, path).pixels, Decode(data, 0, path).pixels);
+    }
+}
+
+// A progressive file cut after any scan shows the scans that arrived as
+// libjpeg-turbo shows them (it warns of the early end); cut anywhere else
+// it decodes or ends with an error number, the same on both paths.
+TEST(JpegCodings, CutProgressiveFilesShowWhatArrived) {
+    for (const char* file : {"prog_ycc420.jpg", "prog_script.jpg", "prog_script_rst3.jpg", "prog_ycc420_rst1.jpg"}) {
+        const std::vector<uint8_t> data = Fixture(file);
+        const std::vector<size_t> scans = ScanOffsets(data);
+        ASSERT_GT(scans.size(), 2u);
+        for (size_t s = 1; s <= scans.size(); ++s) {
+            SCOPED_TRACE(std::string(file) + " after scan " + std::to_string(s));
+            const size_t end = s < scans.size() ? scans[s] : data.size() - 2;
+            const std::vector<uint8_t> cut(data.begin(), data.begin() + long(end));
+            LibJpegImage theirs;
+            ASSERT_TRUE(DecodeWithLibJpeg(cut, 0, theirs));
+            const JpegPicture ours = Decode(cut, 0);
+            EXPECT_EQ(ComparePixels(ours.pixels, theirs.pixels).maxDifference, 0);
+            EXPECT_EQ(Decode(cut, 3).pixels.size(), size_t(8 * 6));
+        }
+        for (size_t end = 0; end < data.size(); end += 23) {
+            const std::vector<uint8_t> cut(data.begin(), data.begin() + long(end));
+            for (int scale = 0; scale < 4; ++scale) {
+                JpegPicture fast, reference;
+                const int a = DecodeBytes(cut, scale, fast, Path::Fast);
+                const int b = DecodeBytes(cut, scale, reference, Path::Reference);
+                ASSERT_EQ(a, b) << end;
+                ASSERT_EQ(fast.pixels, reference.pixels) << end;
+            }
+        }
+    }
+}
+
+// Patches the frame's height and width.
+std::vector<uint8_t> ClaimSize(std::vector<uint8_t> data, uint16_t width, uint16_t height) {
+    size_t pos = 2;
+    while (data[pos + 1] < 0xC0 || data[pos + 1] > 0xC2) pos += 2 + (size_t(data[pos + 2]) << 8 | data[pos + 3]);
+    data[pos + 5] = uint8_t(height >> 8);
+    data[pos + 6] = uint8_t(height);
+    data[pos + 7] = uint8_t(width >> 8);
+    data[pos + 8] = uint8_t(width);
+    return data;
+}
+
+// A header that claims far more than its data: once the data is used up
+// the rest of the picture is blocks of zero coefficients (grey), made
+// without decoding, as libjpeg-turbo shows it. (Where the data ends the
+// two differ: libjpeg-turbo reads zero bits at a marker, this decoder one
+// bits.)
+TEST(JpegCodings, DataUsedUpFillsTheRestWithoutDecoding) {
+    for (const char* file : {"grey.jpg", "ycc420.jpg", "ycc420_rst1.jpg", "prog_ycc420.jpg", "seq_scans3.jpg"}) {
+        SCOPED_TRACE(file);
+        const std::vector<uint8_t> data = ClaimSize(Fixture(file), 4000, 3000);
+        LibJpegImage theirs;
+        ASSERT_TRUE(DecodeWithLibJpeg(data, 3, theirs));
+        for (Path path : {Path::Fast, Path::Reference}) {
+            const JpegPicture ours = Decode(data, 3, path);
+            ASSERT_EQ(ours.width, 500u);
+            ASSERT_EQ(ours.height, 375u);
+            // From the eighth MCU row on, nothing is left of the data.
+            for (size_t i = 500 * 16; i < ours.pixels.size(); ++i) {
+                ASSERT_EQ(ours.pixels[i], 0x808080u) << i;
+                ASSERT_EQ(theirs.pixels[i], 0x808080u) << i;
+            }
+            EXPECT_EQ(Decode(data, 3, path).pixels, Decode(data, 3, Path::Fast).pixels);
+        }
+    }
+}
+
+// The output may hold at most kJpegPixelBudget pixels: a request beyond it
+// fails at once, before anything is allocated.
+TEST(JpegCodings, PixelBudgetRefusesLargerOutput) {
+    struct Case {
+        uint16_t width, height;
+        int scale;
+        int result;
+    } cases[] = {
+        {16384, 16384, 0, 0},
+        {16384, 16392, 0, JPEG_ERR_TOO_LARGE},
+        {65535, 65535, 0, JPEG_ERR_TOO_LARGE},
+        {65535, 65535, 1, JPEG_ERR_TOO_LARGE},
+        {65535, 65535, 2, 0},
+    };
+    for (const std::string file : {"grey.jpg", "prog_grey.jpg"}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(file + " " + std::to_string(c.width) + "x" + std::to_string(c.height));
+            const std::vector<uint8_t> data = ClaimSize(Fixture(file), c.width, c.height);
+            JpegImageDecoder decoder;
+            ASSERT_EQ(decoder.OpenMemory(data.data(), data.size()), 0);
+            ASSERT_EQ(decoder.StartDecoding(false), 0);
+            const size_t width = (decoder.m_layout.mcusPerRow * size_t(decoder.m_layout.mcuWidth)) >> c.scale;
+            EXPECT_EQ(decoder.BeginOutput(c.scale, width * 4), c.result);
+            EXPECT_EQ(decoder.CoefficientBytes(), 0u);
+            if (c.result) {
+                JpegPicture picture;
+                EXPECT_EQ(DecodeBytes(data, c.scale, picture), c.result);
+            }
+        }
+    }
+}
+
+}  // namespace
