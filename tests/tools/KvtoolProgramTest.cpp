@@ -308,14 +308,14 @@ TEST_F(KvtoolProgramTest, ScanShowsTheNoteAndThePrivateMark) {
 // Files the decoder refuses are passed over with their reason; only a
 // photo that could be drawn but kept no thumbnail makes the run fail.
 TEST_F(KvtoolProgramTest, ThumbnailsPassOverFilesThatCannotBeDecoded) {
-    WriteHostFile(Main("progressive.jpg"), ReadHostFile(FixturePath("jpeg/progressive.jpg")));
+    WriteHostFile(Main("twelve.jpg"), ReadHostFile(FixturePath("jpeg/precision12.jpg")));
     WriteHostFile(Main("text.jpg"), {'n', 'o', 't', ' ', 'a', ' ', 'p', 'h', 'o', 't', 'o'});
     ProgramRun run = Run({"thumbnails"});
     EXPECT_EQ(0, run.status) << run.err;
     EXPECT_EQ("2 thumbnails stored, 0 already there, 2 could not be decoded, 0 failed\n", run.out);
     EXPECT_NE(std::string::npos,
-              run.err.find("kvtool: " + Main("progressive.jpg") + ": cannot be decoded, passed over: progressive JPEG "
-                           "not supported (-234)\n"))
+              run.err.find("kvtool: " + Main("twelve.jpg") + ": cannot be decoded, passed over: sample precision "
+                           "other than 8 bits not supported (-205)\n"))
         << run.err;
     EXPECT_NE(std::string::npos, run.err.find("kvtool: " + Main("text.jpg") + ": cannot be decoded, passed over: "))
         << run.err;
