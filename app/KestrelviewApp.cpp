@@ -36,10 +36,10 @@ bool CKestrelviewApp::InitInstance() {
         return false;
     CreatePreferencesKey();
     EnsureJpegClassKeys();
-    m_pMainWnd->ShowWindow(true);
     View* active = m_pMainWnd->GetActiveView();
     if (active)
         active->ShowWindow(true);
+    m_pMainWnd->ActivateFrame();
     UpdateWindow(m_pMainWnd);
     if (single)
         if (auto* photo = dynamic_cast<CSinglePhotoView*>(active))

@@ -28,9 +28,9 @@ void BM_ProgramFullRepaint(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        for (HWND window : manager.TopLevelWindows())
+        for (Window* window : manager.TopLevelWindows())
             manager.InvalidateRect(window, nullptr, true);
-        for (HWND window : manager.TopLevelWindows())
+        for (Window* window : manager.TopLevelWindows())
             manager.UpdateWindow(window);
         // Children paint when asked for their own messages.
         manager.PumpMessages();

@@ -29,7 +29,7 @@ void ComboBoxControl::ShowDropDown(bool show) {
 void ComboBoxControl::Notify(uint16_t code) {
     if (GetParent())
         ::SendMessage(GetParent(), WM_COMMAND, MAKEWPARAM(uint16_t(GetId()), code),
-                      reinterpret_cast<LPARAM>(this));
+                      LPARAM(HWND(this)));
 }
 
 void ComboBoxControl::DropDown() {

@@ -12,7 +12,7 @@
 inline void NotifyParent(Window& control, uint16_t code) {
     if (HWND parent = control.GetParent())
         SendMessage(parent, WM_COMMAND, MAKEWPARAM(uint16_t(control.GetId()), code),
-                    reinterpret_cast<LPARAM>(&control));
+                    LPARAM(HWND(&control)));
 }
 
 // The font set with WM_SETFONT (wParam: const Font*, nullptr = back to the

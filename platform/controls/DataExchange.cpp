@@ -3,10 +3,10 @@
 #include "platform/controls/ControlMessages.h"
 #include "platform/window/WindowManager.h"
 
-HWND DataExchange::PrepareControl(int id) {
+Window* DataExchange::PrepareControl(int id) {
     if (m_failed)
         return nullptr;
-    HWND control = m_dialog.GetDlgItem(id);
+    Window* control = m_dialog.GetDlgItem(id);
     if (!control)
         Fail(id);
     return control;
@@ -31,7 +31,7 @@ std::u16string GetControlText(HWND control) {
 }
 
 void DDX_Text(DataExchange& exchange, int id, std::u16string& value) {
-    HWND control = exchange.PrepareControl(id);
+    Window* control = exchange.PrepareControl(id);
     if (!control)
         return;
     if (exchange.IsSaving())
@@ -41,7 +41,7 @@ void DDX_Text(DataExchange& exchange, int id, std::u16string& value) {
 }
 
 void DDX_Text(DataExchange& exchange, int id, std::u16string& value, int maxChars) {
-    HWND control = exchange.PrepareControl(id);
+    Window* control = exchange.PrepareControl(id);
     if (!control)
         return;
     const size_t limit = maxChars > 0 ? size_t(maxChars) : 0;
@@ -60,7 +60,7 @@ void DDX_Text(DataExchange& exchange, int id, std::u16string& value, int maxChar
 }
 
 void DDX_CBIndex(DataExchange& exchange, int id, int& index) {
-    HWND control = exchange.PrepareControl(id);
+    Window* control = exchange.PrepareControl(id);
     if (!control)
         return;
     if (exchange.IsSaving())
@@ -70,7 +70,7 @@ void DDX_CBIndex(DataExchange& exchange, int id, int& index) {
 }
 
 void DDX_Check(DataExchange& exchange, int id, int& state) {
-    HWND control = exchange.PrepareControl(id);
+    Window* control = exchange.PrepareControl(id);
     if (!control)
         return;
     if (exchange.IsSaving())
@@ -80,6 +80,6 @@ void DDX_Check(DataExchange& exchange, int id, int& state) {
 }
 
 void DDX_Control(DataExchange& exchange, int id, Window*& control) {
-    if (HWND found = exchange.PrepareControl(id))
+    if (Window* found = exchange.PrepareControl(id))
         control = found;
 }

@@ -21,7 +21,7 @@ public:
 
     // The control to exchange with, nullptr when the exchange has failed or
     // fails now because the dialog has no control with this id.
-    HWND PrepareControl(int id);
+    Window* PrepareControl(int id);
     void Fail(int id);
 
 private:

@@ -186,7 +186,7 @@ LRESULT DropListWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP: OnStylusUp(p); return 0;
     case WM_KEYDOWN: return OnKey(UINT(wParam)) ? 0 : DefWindowProc(message, wParam, lParam);
     case WM_VSCROLL:
-        if (reinterpret_cast<HWND>(lParam) == &m_scrollBar)
+        if (HWND::FromParam(lParam) == &m_scrollBar)
             OnScroll(LOWORD(wParam), HIWORD(wParam));
         return 0;
     default: return DefWindowProc(message, wParam, lParam);

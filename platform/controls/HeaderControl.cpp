@@ -121,7 +121,7 @@ LRESULT HeaderControl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         OnStylusUp({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return 0;
     case WM_CAPTURECHANGED:
-        if (m_press != Press::None && reinterpret_cast<HWND>(lParam) != this)
+        if (m_press != Press::None && HWND::FromParam(lParam) != this)
             EndPress();
         return 0;
     default:

@@ -98,7 +98,7 @@ bool ListBoxControl::SelectByUser(int index) {
 void ListBoxControl::Notify(uint16_t code) {
     if ((GetStyle() & LBS_NOTIFY) && GetParent())
         ::SendMessage(GetParent(), WM_COMMAND, MAKEWPARAM(uint16_t(GetId()), code),
-                      reinterpret_cast<LPARAM>(this));
+                      LPARAM(HWND(this)));
 }
 
 bool ListBoxControl::OnKey(UINT key) {
@@ -227,11 +227,11 @@ LRESULT ListBoxControl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE: OnStylusMove(p); return 0;
     case WM_LBUTTONUP: OnStylusUp(); return 0;
     case WM_CAPTURECHANGED:
-        if (reinterpret_cast<HWND>(lParam) != this)
+        if (HWND::FromParam(lParam) != this)
             OnStylusUp();
         return 0;
     case WM_VSCROLL:
-        if (reinterpret_cast<HWND>(lParam) == &m_scrollBar)
+        if (HWND::FromParam(lParam) == &m_scrollBar)
             OnScroll(LOWORD(wParam), HIWORD(wParam));
         return 0;
     default: return OnListMessage(message, wParam, lParam);

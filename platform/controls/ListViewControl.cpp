@@ -433,7 +433,7 @@ LRESULT ListViewControl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
         OnStylusUp(point);
         return 0;
     case WM_CAPTURECHANGED:
-        if (reinterpret_cast<HWND>(lParam) != this)
+        if (HWND::FromParam(lParam) != this)
             m_press.active = false;
         return 0;
     default:

@@ -192,7 +192,7 @@ void ScrollBarControl::Notify(uint16_t code, int pos) {
     if (!parent)
         return;
     ::SendMessage(parent, IsVertical() ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(code, uint16_t(pos)),
-                  reinterpret_cast<LPARAM>(this));
+                  LPARAM(HWND(this)));
 }
 
 void ScrollBarControl::OnStylusDown(Point p) {
@@ -269,7 +269,7 @@ LRESULT ScrollBarControl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_MOUSEMOVE: OnStylusMove(p); return 0;
     case WM_LBUTTONUP: OnStylusUp(); return 0;
     case WM_CAPTURECHANGED:
-        if (reinterpret_cast<HWND>(lParam) != this)
+        if (HWND::FromParam(lParam) != this)
             OnStylusUp();
         return 0;
     case WM_TIMER:

@@ -255,7 +255,7 @@ void ToolBar::OnUp(Point client) {
     // The owner may destroy the bar while handling the command: nothing of
     // the bar is touched after this.
     HWND owner = m_owner ? m_owner : GetParent();
-    if (owner) SendMessage(owner, WM_COMMAND, MAKEWPARAM(uint16_t(command), 0), LPARAM(this));
+    if (owner) SendMessage(owner, WM_COMMAND, MAKEWPARAM(uint16_t(command), 0), LPARAM(HWND(this)));
 }
 
 void ToolBar::EndTracking() {

@@ -48,6 +48,11 @@ bool FrameWindow::LoadFrame(UINT) {
     return Create({0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, u"");
 }
 
+void FrameWindow::ActivateFrame() {
+    ShowWindow(true);
+    SetActiveWindow(this);
+}
+
 void FrameWindow::SetView(std::unique_ptr<View> view) {
     m_view = std::move(view);
 }
@@ -106,6 +111,11 @@ LRESULT FrameWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_COMMAND:
         OnCmdMsg(LOWORD(wParam), CN_COMMAND, nullptr);
+        return 0;
+    case WM_SETFOCUS:
+        // The frame holds the focus only to pass it on to its view.
+        if (m_view && m_view->IsAlive() && m_view->IsWindowVisible())
+            SetFocus(m_view.get());
         return 0;
     case WM_INITMENUPOPUP:
         if (wParam)

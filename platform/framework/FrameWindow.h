@@ -23,6 +23,9 @@ public:
     // Creates the window as the program's resources describe it; the
     // default covers the screen with no title.
     virtual bool LoadFrame(UINT resourceId);
+    // Shows the frame and makes it the active window, which gives its view
+    // the focus.
+    void ActivateFrame();
 
     // The frame owns its view; the view is sized to the client area.
     void SetView(std::unique_ptr<View> view);

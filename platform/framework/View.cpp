@@ -8,7 +8,7 @@ LRESULT View::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
         if (lParam && HIWORD(wParam) != 0) {
-            OnControlNotify(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+            OnControlNotify(LOWORD(wParam), HIWORD(wParam), HWND::FromParam(lParam));
             return 0;
         }
         // Clicks and menu commands go round the frame's route, which

@@ -17,7 +17,7 @@ namespace {
 // How often a responder is asked again while OnOK keeps the dialog open.
 constexpr int MAX_RESPONDER_ROUNDS = 3;
 
-bool IsTabStop(HWND w) {
+bool IsTabStop(const Window* w) {
     return (w->GetStyle() & WS_TABSTOP) && w->IsVisibleFlag() && w->IsWindowEnabled();
 }
 
@@ -82,7 +82,7 @@ bool Dialog::CreateDialogWindows(HWND owner) {
     if (Shell* shell = Shell::Current(); shell && shell->IsInputPanelOn())
         shell->GetInputPanel().BringToTop();
     // The owner's top-level window takes no input while the dialog runs.
-    HWND top = manager.IsWindow(owner) ? owner : nullptr;
+    Window* top = manager.FromHandle(owner);
     while (top && top->GetParent())
         top = top->GetParent();
     if (top && top->IsWindowEnabled()) {
@@ -101,8 +101,8 @@ bool Dialog::CreateDialogWindows(HWND owner) {
 
 void Dialog::DestroyDialogWindows() {
     WindowManager* manager = WindowManager::Current();
-    if (manager && manager->IsWindow(m_disabledOwner))
-        m_disabledOwner->EnableWindow(true);
+    if (Window* owner = manager ? manager->FromHandle(m_disabledOwner) : nullptr)
+        owner->EnableWindow(true);
     m_disabledOwner = nullptr;
     if (manager && IsAlive()) {
         const HWND focus = manager->GetFocus();
@@ -127,7 +127,7 @@ void Dialog::SetInitialFocus(bool toFirstTabStop) {
     const bool inside = focus == this || IsChild(focus);
     if (!toFirstTabStop && inside)
         return;
-    for (HWND child : Children()) {
+    for (Window* child : Children()) {
         if (IsTabStop(child)) {
             FocusControl(child);
             return;
@@ -211,16 +211,16 @@ bool Dialog::PreTranslate(const MSG& msg) {
     if (key == VK_RETURN && (code & (DLGC_WANTALLKEYS | DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
         return false;
     const int id = key == VK_ESCAPE ? IDCANCEL : DefaultCommandId();
-    HWND button = GetDlgItem(id);
+    Window* button = GetDlgItem(id);
     if (button && !button->IsWindowEnabled())
         return true;
     SendMessage(this, WM_COMMAND, MAKEWPARAM(uint16_t(id), BN_CLICKED),
-                reinterpret_cast<LPARAM>(button));
+                LPARAM(HWND(button)));
     return true;
 }
 
 int Dialog::DefaultCommandId() const {
-    for (HWND child : Children())
+    for (Window* child : Children())
         if (child->IsVisibleFlag() &&
             (SendMessage(child, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON))
             return child->GetId();
@@ -228,8 +228,8 @@ int Dialog::DefaultCommandId() const {
 }
 
 void Dialog::MoveFocus(bool backwards) {
-    std::vector<HWND> stops;
-    for (HWND child : Children())
+    std::vector<Window*> stops;
+    for (Window* child : Children())
         if (IsTabStop(child))
             stops.push_back(child);
     if (stops.empty())
@@ -252,25 +252,25 @@ bool Dialog::UpdateData(bool save) {
     DoDataExchange(exchange);
     if (!exchange.Failed())
         return true;
-    if (HWND control = GetDlgItem(exchange.FailedId()))
+    if (Window* control = GetDlgItem(exchange.FailedId()))
         FocusControl(control);
     return false;
 }
 
 std::u16string Dialog::GetDlgItemText(int id) const {
-    HWND control = GetDlgItem(id);
+    Window* control = GetDlgItem(id);
     return control ? GetControlText(control) : std::u16string();
 }
 
 void Dialog::SetDlgItemText(int id, std::u16string_view text) {
-    if (HWND control = GetDlgItem(id))
+    if (Window* control = GetDlgItem(id))
         control->SetWindowText(text);
 }
 
 void Dialog::OnCommandMessage(WPARAM wParam, LPARAM lParam) {
     const int id = LOWORD(wParam);
     const int code = HIWORD(wParam);
-    if (OnCommand(id, code, reinterpret_cast<HWND>(lParam)) || code != BN_CLICKED)
+    if (OnCommand(id, code, HWND::FromParam(lParam)) || code != BN_CLICKED)
         return;
     if (id == IDOK)
         OnOK();

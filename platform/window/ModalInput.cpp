@@ -18,8 +18,8 @@ int RunModalInput(const std::function<void(const MSG&)>& input, const std::funct
         }
         if (IsStylusMessage(msg.message)) {
             // A posted stylus message carries its point only in lParam.
-            if (manager->IsWindow(msg.hwnd))
-                msg.pt = msg.hwnd->ClientToScreen({GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)});
+            if (const Window* target = manager->FromHandle(msg.hwnd))
+                msg.pt = target->ClientToScreen({GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)});
             input(msg);
         } else if (IsKeyMessage(msg.message)) {
             input(msg);

@@ -4,6 +4,8 @@
 
 #include "platform/window/WindowManager.h"
 
+HWND::HWND(const Window* window) : m_value(window ? window->GetHwnd().Value() : 0) {}
+
 Window::~Window() { Destroy(); }
 
 bool Window::Create(HWND parent, const Rect& rect, int id, std::u16string_view title,
@@ -16,7 +18,7 @@ bool Window::Create(HWND parent, const Rect& rect, int id, std::u16string_view t
     m_title = title;
     m_style = style & ~WS_VISIBLE;
     m_classStyle = classStyle;
-    manager->Attach(*this, parent);
+    manager->Attach(*this, manager->FromHandle(parent));
     if (manager->SendMessage(this, WM_CREATE, 0, 0) == -1) {
         Destroy();
         return false;
@@ -33,23 +35,27 @@ void Window::Destroy() {
     WindowManager* manager = m_manager;
     manager->SendMessage(this, WM_DESTROY, 0, 0);
     // A child may leave the list while being destroyed; work on a copy.
-    const std::vector<HWND> children = m_children;
-    for (HWND child : children)
+    const std::vector<Window*> children = m_children;
+    for (Window* child : children)
         child->Destroy();
     if (m_manager)
         manager->Detach(*this);
     m_destroying = false;
 }
 
-HWND Window::GetDlgItem(int id) const {
-    for (HWND child : m_children)
+Window* Window::GetDlgItem(int id) const {
+    for (Window* child : m_children)
         if (child->m_id == id)
             return child;
     return nullptr;
 }
 
 bool Window::IsChild(HWND descendant) const {
-    for (HWND w = descendant ? descendant->m_parent : nullptr; w; w = w->m_parent)
+    return m_manager && IsAncestorOf(m_manager->FromHandle(descendant));
+}
+
+bool Window::IsAncestorOf(const Window* descendant) const {
+    for (const Window* w = descendant ? descendant->m_parent : nullptr; w; w = w->m_parent)
         if (w == this)
             return true;
     return false;
@@ -81,8 +87,14 @@ void Window::MoveWindow(const Rect& rect, bool repaint) {
     const bool visible = IsWindowVisible();
     const Rect before = GetWindowRect();
     m_rect = newRect;
-    if (m_manager && visible && repaint) {
-        m_manager->InvalidateScreenArea(before, this);
+    if (m_manager && visible && !m_parent) {
+        // A top-level window's backing is lost with its size.
+        if (repaint || resized)
+            m_manager->InvalidateRect(this, nullptr, true);
+        m_manager->Expose(*this, before);
+        m_manager->Expose(*this, m_rect);
+    } else if (m_manager && visible && repaint) {
+        m_manager->Expose(*this, before);
         m_manager->InvalidateRect(this, nullptr, true);
     }
     if (m_manager && resized)
@@ -92,13 +104,15 @@ void Window::MoveWindow(const Rect& rect, bool repaint) {
 void Window::BringToTop() {
     if (!m_manager)
         return;
-    std::vector<HWND>& siblings = m_parent ? m_parent->m_children : m_manager->m_topLevel;
+    std::vector<Window*>& siblings = m_parent ? m_parent->m_children : m_manager->m_topLevel;
     auto it = std::find(siblings.begin(), siblings.end(), this);
     if (it == siblings.end() || it + 1 == siblings.end())
         return;
     siblings.erase(it);
     siblings.push_back(this);
-    if (IsWindowVisible())
+    if (IsWindowVisible() && !m_parent)
+        m_manager->Expose(*this, m_rect);
+    else if (IsWindowVisible())
         m_manager->InvalidateRect(this, nullptr, true);
 }
 
@@ -111,6 +125,8 @@ bool Window::ShowWindow(bool show) {
         m_manager->SendMessage(this, WM_SHOWWINDOW, 1, 0);
         if (IsWindowVisible())
             m_manager->InvalidateRect(this, nullptr, true);
+        if (IsWindowVisible() && !m_parent)
+            m_manager->Expose(*this, m_rect);
     } else {
         const bool wasShown = IsWindowVisible();
         m_manager->SendMessage(this, WM_SHOWWINDOW, 0, 0);
@@ -118,7 +134,7 @@ bool Window::ShowWindow(bool show) {
         m_update = Region();
         m_manager->FocusLost(*this);
         if (wasShown)
-            m_manager->InvalidateScreenArea(GetWindowRect(), this);
+            m_manager->Expose(*this, GetWindowRect());
     }
     return was;
 }
@@ -185,6 +201,15 @@ LRESULT Window::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CLOSE:
         Destroy();
+        return 0;
+    case WM_ACTIVATE:
+        // An activated window takes the focus unless something inside it
+        // already holds it.
+        if (m_manager && wParam != WA_INACTIVE) {
+            const HWND focus = m_manager->GetFocus();
+            if (focus != this && !IsChild(focus))
+                m_manager->SetFocus(this);
+        }
         return 0;
     default:
         return 0;

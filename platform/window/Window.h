@@ -1,9 +1,11 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/gdi/Bitmap.h"
 #include "platform/gdi/Colour.h"
 #include "platform/gdi/Geometry.h"
 #include "platform/gdi/Region.h"
@@ -35,17 +37,21 @@ public:
     // Sends WM_DESTROY, then destroys the children. Safe to call twice.
     void Destroy();
     bool IsAlive() const { return m_manager != nullptr; }
+    // The window's handle; null before Create(), refused after Destroy().
+    HWND GetHwnd() const { return HWND::FromValue(m_handle); }
 
-    HWND GetParent() const { return m_parent; }
+    Window* GetParent() const { return m_parent; }
     int GetId() const { return m_id; }
     uint32_t GetStyle() const { return m_style; }
     uint32_t GetClassStyle() const { return m_classStyle; }
     void SetClassStyle(uint32_t classStyle) { m_classStyle = classStyle; }
     // Children bottom to top.
-    const std::vector<HWND>& Children() const { return m_children; }
+    const std::vector<Window*>& Children() const { return m_children; }
     // A direct child by id, or nullptr.
-    HWND GetDlgItem(int id) const;
+    Window* GetDlgItem(int id) const;
+    // Whether `descendant` is a living window below this one.
     bool IsChild(HWND descendant) const;
+    bool IsAncestorOf(const Window* descendant) const;
 
     // In the parent's client coordinates (screen ones for a top-level window).
     const Rect& GetRect() const { return m_rect; }
@@ -93,8 +99,9 @@ private:
     friend class WindowManager;
 
     WindowManager* m_manager = nullptr;
-    HWND m_parent = nullptr;
-    std::vector<HWND> m_children;
+    uintptr_t m_handle = 0;
+    Window* m_parent = nullptr;
+    std::vector<Window*> m_children;
     Rect m_rect;
     int m_id = 0;
     uint32_t m_style = 0;
@@ -102,6 +109,7 @@ private:
     std::u16string m_title;
     COLORREF m_background = CLR_INVALID;
     Region m_update;  // client coordinates
+    std::unique_ptr<Bitmap> m_backing;  // a top-level window's pixels
     bool m_erasePending = false;
     bool m_destroying = false;
 };

@@ -1,6 +1,7 @@
 #include "platform/window/WindowManager.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -11,6 +12,13 @@
 namespace {
 
 WindowManager* g_current = nullptr;
+
+// Handles are never given twice in a process. They start above every
+// special value (HWND_BROADCAST is 0xFFFF).
+uintptr_t NextHandle() {
+    static std::atomic<uintptr_t> next{0x10000};
+    return next.fetch_add(4);
+}
 
 // Signed distance from `from` to `to` on the wrapping 32-bit tick count.
 int32_t TicksUntil(uint32_t from, uint32_t to) { return int32_t(to - from); }
@@ -39,12 +47,17 @@ WindowManager::~WindowManager() {
 
 WindowManager* WindowManager::Current() { return g_current; }
 
-bool WindowManager::IsWindow(HWND hwnd) const {
-    return hwnd && std::find(m_all.begin(), m_all.end(), hwnd) != m_all.end();
+Window* WindowManager::FromHandle(HWND hwnd) const {
+    if (!hwnd)
+        return nullptr;
+    const auto it = m_handles.find(hwnd.Value());
+    return it == m_handles.end() ? nullptr : it->second;
 }
 
-void WindowManager::Attach(Window& window, HWND parent) {
+void WindowManager::Attach(Window& window, Window* parent) {
     window.m_manager = this;
+    window.m_handle = NextHandle();
+    m_handles[window.m_handle] = &window;
     window.m_parent = parent;
     if (parent)
         parent->m_children.push_back(&window);
@@ -61,16 +74,21 @@ void WindowManager::Detach(Window& window) {
         m_focus = nullptr;
     if (m_capture == &window)
         m_capture = nullptr;
-    Purge(&window);
-    std::vector<HWND>& siblings = window.m_parent ? window.m_parent->m_children : m_topLevel;
+    if (m_active == &window)
+        m_active = nullptr;
+    std::erase(m_activeHistory, &window);
+    Purge(window.GetHwnd());
+    m_handles.erase(window.m_handle);
+    std::vector<Window*>& siblings = window.m_parent ? window.m_parent->m_children : m_topLevel;
     siblings.erase(std::remove(siblings.begin(), siblings.end(), &window), siblings.end());
     m_all.erase(std::remove(m_all.begin(), m_all.end(), &window), m_all.end());
     if (m_input.lastTapWindow == &window)
         m_input.lastTapValid = false;
     window.m_manager = nullptr;
     window.m_update = Region();
+    window.m_backing.reset();
     if (wasShown)
-        InvalidateScreenArea(area, nullptr);
+        Expose(window, area);
 }
 
 void WindowManager::Purge(HWND hwnd) {
@@ -82,11 +100,11 @@ void WindowManager::Purge(HWND hwnd) {
 }
 
 HWND WindowManager::WindowFromPoint(Point screen) const {
-    const std::vector<HWND>* level = &m_topLevel;
-    HWND found = nullptr;
+    const std::vector<Window*>* level = &m_topLevel;
+    Window* found = nullptr;
     Point p = screen;
     for (;;) {
-        HWND hit = nullptr;
+        Window* hit = nullptr;
         for (auto it = level->rbegin(); it != level->rend(); ++it) {
             const Window& w = **it;
             if (w.IsVisibleFlag() && w.IsWindowEnabled() && w.m_rect.Contains(p.x, p.y)) {
@@ -120,17 +138,19 @@ LRESULT WindowManager::SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
         BroadcastMessage(message, wParam, lParam);
         return 1;
     }
-    if (!IsWindow(hwnd))
+    Window* window = FromHandle(hwnd);
+    if (!window)
         return 0;
-    return hwnd->WindowProc(message, wParam, lParam);
+    return window->WindowProc(message, wParam, lParam);
 }
 
 void WindowManager::BroadcastMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // A window may go away while handling it; work on a copy.
-    const std::vector<HWND> windows = m_topLevel;
+    std::vector<HWND> windows;
+    for (Window* w : m_topLevel)
+        windows.push_back(w->GetHwnd());
     for (auto it = windows.rbegin(); it != windows.rend(); ++it)
-        if (IsWindow(*it))
-            SendMessage(*it, message, wParam, lParam);
+        SendMessage(*it, message, wParam, lParam);
 }
 
 bool WindowManager::PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -145,23 +165,23 @@ void WindowManager::PostQuitMessage(int exitCode) {
     m_exitCode = exitCode;
 }
 
-bool WindowManager::Matches(const MSG& msg, HWND filter, UINT first, UINT last) const {
-    if (filter && msg.hwnd != filter && !filter->IsChild(msg.hwnd))
+bool WindowManager::Matches(const MSG& msg, const Window* filter, UINT first, UINT last) const {
+    if (filter && msg.hwnd != filter && !filter->IsAncestorOf(FromHandle(msg.hwnd)))
         return false;
     if (first == 0 && last == 0)
         return true;
     return msg.message >= first && msg.message <= last;
 }
 
-bool WindowManager::NextPaint(HWND filter, HWND& found) const {
+bool WindowManager::NextPaint(const Window* filter, Window*& found) const {
     // Parents before children, lower windows before higher ones.
-    std::vector<HWND> stack(m_topLevel.rbegin(), m_topLevel.rend());
+    std::vector<Window*> stack(m_topLevel.rbegin(), m_topLevel.rend());
     while (!stack.empty()) {
-        HWND w = stack.back();
+        Window* w = stack.back();
         stack.pop_back();
         if (!w->IsVisibleFlag())
             continue;
-        if (!w->m_update.IsEmpty() && (!filter || w == filter || filter->IsChild(w))) {
+        if (!w->m_update.IsEmpty() && (!filter || w == filter || filter->IsAncestorOf(w))) {
             found = w;
             return true;
         }
@@ -171,11 +191,11 @@ bool WindowManager::NextPaint(HWND filter, HWND& found) const {
     return false;
 }
 
-WindowManager::Timer* WindowManager::NextDueTimer(HWND filter) {
+WindowManager::Timer* WindowManager::NextDueTimer(const Window* filter) {
     const uint32_t now = GetTickCount();
     Timer* best = nullptr;
     for (Timer& t : m_timers) {
-        if (filter && t.hwnd != filter && !filter->IsChild(t.hwnd))
+        if (filter && t.hwnd != filter && !filter->IsAncestorOf(FromHandle(t.hwnd)))
             continue;
         if (TicksUntil(t.due, now) < 0 || (t.firedAtTick && t.firedTick == now))
             continue;
@@ -200,31 +220,32 @@ uint32_t WindowManager::TimeToNextTimer() const {
 }
 
 bool WindowManager::PeekMessage(MSG& msg, HWND hwnd, UINT first, UINT last, UINT removal) {
-    if (hwnd && !IsWindow(hwnd))
+    const Window* filter = FromHandle(hwnd);
+    if (hwnd && !filter)
         return false;
     if (m_backend)
         m_backend->Poll(*this);
     const bool remove = (removal & PM_REMOVE) != 0;
     for (auto it = m_queue.begin(); it != m_queue.end(); ++it) {
-        if (!Matches(*it, hwnd, first, last))
+        if (!Matches(*it, filter, first, last))
             continue;
         msg = *it;
         if (remove)
             m_queue.erase(it);
         return true;
     }
-    if (TakeInput(msg, hwnd, first, last, remove))
+    if (TakeInput(msg, filter, first, last, remove))
         return true;
     const bool anyRange = first == 0 && last == 0;
     if (anyRange || (WM_PAINT >= first && WM_PAINT <= last)) {
-        HWND target = nullptr;
-        if (NextPaint(hwnd, target)) {
+        Window* target = nullptr;
+        if (NextPaint(filter, target)) {
             msg = MakeMessage(target, WM_PAINT, 0, 0);
             return true;  // stays until the window is validated
         }
     }
     if (anyRange || (WM_TIMER >= first && WM_TIMER <= last)) {
-        if (Timer* t = NextDueTimer(hwnd)) {
+        if (Timer* t = NextDueTimer(filter)) {
             msg = MakeMessage(t->hwnd, WM_TIMER, t->id, 0);
             if (remove) {
                 const uint32_t now = GetTickCount();
@@ -285,7 +306,8 @@ LRESULT WindowManager::DispatchMessage(const MSG& msg) {
         return 0;
     const LRESULT result = SendMessage(msg.hwnd, msg.message, msg.wParam, msg.lParam);
     // A window that paints nothing must not be asked again and again.
-    if (msg.message == WM_PAINT && IsWindow(msg.hwnd) && !msg.hwnd->m_update.IsEmpty())
+    const Window* window = FromHandle(msg.hwnd);
+    if (msg.message == WM_PAINT && window && !window->m_update.IsEmpty())
         ValidateRect(msg.hwnd, nullptr);
     return result;
 }
@@ -349,37 +371,87 @@ bool WindowManager::HasTimer(HWND hwnd, uintptr_t id) const {
                        [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
 }
 
-// ---- focus and capture -----------------------------------------------------
+// ---- activation, focus and capture -----------------------------------------
+//
+// One top-level window is active: the one the user works in. The focus is
+// always inside it (or nowhere); giving the focus to a window of another
+// top-level window activates that one first. Activating sends WM_ACTIVATE,
+// whose default handling gives the window the focus unless it already
+// holds it; a frame passes it on to its view. When the active window is
+// hidden or destroyed, the one active before it (if still shown) takes over.
 
-HWND WindowManager::SetFocus(HWND hwnd) {
-    if (hwnd && !IsWindow(hwnd))
+HWND WindowManager::SetActiveWindow(HWND hwnd) {
+    Window* window = FromHandle(hwnd);
+    if (hwnd && !window)
         return nullptr;
-    HWND previous = m_focus;
-    if (previous == hwnd)
+    Window* top = window ? TopLevelOf(*window) : nullptr;
+    Window* previous = m_active;
+    if (top == previous)
         return previous;
-    m_focus = hwnd;
+    m_active = top;
+    if (top) {
+        std::erase(m_activeHistory, top);
+        m_activeHistory.push_back(top);
+    }
     if (previous)
-        SendMessage(previous, WM_KILLFOCUS, WPARAM(hwnd), 0);
-    // The kill-focus handler may have moved the focus elsewhere already.
-    if (hwnd && m_focus == hwnd)
-        SendMessage(hwnd, WM_SETFOCUS, WPARAM(previous), 0);
+        SendMessage(previous, WM_ACTIVATE, WA_INACTIVE, LPARAM(HWND(top)));
+    if (top && m_active == top)
+        SendMessage(top, WM_ACTIVATE, WA_ACTIVE, LPARAM(HWND(previous)));
     return previous;
 }
 
-void WindowManager::FocusLost(Window& window) {
-    if (m_focus && (m_focus == &window || window.IsChild(m_focus))) {
-        HWND parent = window.m_parent;
-        SetFocus(parent && IsWindow(parent) && !parent->m_destroying ? parent : nullptr);
+void WindowManager::ActivateFormer(const Window& leaving) {
+    if (m_active != &leaving)
+        return;
+    std::erase(m_activeHistory, &leaving);
+    for (auto it = m_activeHistory.rbegin(); it != m_activeHistory.rend(); ++it) {
+        if ((*it)->IsVisibleFlag() && !(*it)->m_destroying) {
+            SetActiveWindow(*it);
+            return;
+        }
     }
-    if (m_capture && (m_capture == &window || window.IsChild(m_capture)))
+    SetActiveWindow(nullptr);
+}
+
+HWND WindowManager::SetFocus(HWND hwnd) {
+    Window* window = FromHandle(hwnd);
+    if (hwnd && !window)
+        return nullptr;
+    const HWND before = m_focus;
+    if (window && TopLevelOf(*window) != m_active) {
+        SetActiveWindow(hwnd);
+        if (!IsWindow(hwnd))
+            return before;
+    }
+    HWND previous = m_focus;
+    if (m_focus == window)
+        return before;
+    m_focus = window;
+    if (previous)
+        SendMessage(previous, WM_KILLFOCUS, WPARAM(hwnd), 0);
+    // The kill-focus handler may have moved the focus elsewhere already.
+    if (window && m_focus == window)
+        SendMessage(hwnd, WM_SETFOCUS, WPARAM(previous), 0);
+    return before;
+}
+
+void WindowManager::FocusLost(Window& window) {
+    if (m_focus && (m_focus == &window || window.IsAncestorOf(m_focus))) {
+        Window* parent = window.m_parent;
+        SetFocus(parent && !parent->m_destroying ? parent : nullptr);
+    }
+    if (m_capture && (m_capture == &window || window.IsAncestorOf(m_capture)))
         ReleaseCapture();
+    if (!window.m_parent)
+        ActivateFormer(window);
 }
 
 HWND WindowManager::SetCapture(HWND hwnd) {
-    if (hwnd && !IsWindow(hwnd))
+    Window* window = FromHandle(hwnd);
+    if (hwnd && !window)
         return nullptr;
     HWND previous = m_capture;
-    m_capture = hwnd;
+    m_capture = window;
     if (previous && previous != hwnd)
         SendMessage(previous, WM_CAPTURECHANGED, 0, LPARAM(hwnd));
     return previous;
@@ -398,6 +470,90 @@ int16_t WindowManager::GetKeyState(UINT key) const {
 }
 
 // ---- painting --------------------------------------------------------------
+//
+// Each top-level window draws into a backing of its own size; the screen is
+// composed from the backings, higher windows over lower ones. A window is
+// therefore never clipped by another top-level window, and reading a window
+// back (a snapshot of what it painted) never picks up a menu, a message box
+// or the input panel above it. Uncovering part of a top-level window only
+// composes the screen again; children still clip and repaint their parent.
+
+namespace {
+
+// Copies `area` (screen coordinates, inside `from`'s rectangle) from a
+// backing placed at `from`'s origin onto the screen.
+void CopyFromBacking(Bitmap& screen, const Bitmap& backing, Point origin, const Rect& area) {
+    const size_t bytes = size_t(area.Width()) * 4;
+    for (int32_t y = area.top; y < area.bottom; ++y) {
+        const uint8_t* source =
+            backing.Data() + size_t(y - origin.y) * backing.Stride() + size_t(area.left - origin.x) * 4;
+        uint8_t* target = screen.Data() + size_t(y) * screen.Stride() + size_t(area.left) * 4;
+        std::copy_n(source, bytes, target);
+    }
+}
+
+}  // namespace
+
+Window* WindowManager::TopLevelOf(const Window& window) {
+    const Window* w = &window;
+    while (w->m_parent)
+        w = w->m_parent;
+    return const_cast<Window*>(w);
+}
+
+Point WindowManager::BackingOrigin(const Window& window) const {
+    const Point screen = window.ClientToScreen({0, 0});
+    const Rect& top = TopLevelOf(window)->m_rect;
+    return {screen.x - top.left, screen.y - top.top};
+}
+
+Bitmap* WindowManager::BackingOf(const Window& window) {
+    Window* top = TopLevelOf(window);
+    const int32_t width = std::max<int32_t>(top->m_rect.Width(), 1);
+    const int32_t height = std::max<int32_t>(top->m_rect.Height(), 1);
+    if (!top->m_backing || top->m_backing->Width() != width || top->m_backing->Height() != height)
+        top->m_backing = Bitmap::Create(width, height, 32);
+    return top->m_backing.get();
+}
+
+void WindowManager::Compose(const Rect& screenRect) {
+    Region left(screenRect.Intersect({0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}));
+    if (left.IsEmpty())
+        return;
+    const Rect dirty = left.Bounds();
+    for (auto it = m_topLevel.rbegin(); it != m_topLevel.rend() && !left.IsEmpty(); ++it) {
+        Window& top = **it;
+        if (!top.IsVisibleFlag())
+            continue;
+        Region part = left;
+        part.Intersect(top.m_rect);
+        if (part.IsEmpty())
+            continue;
+        const Bitmap* backing = BackingOf(top);
+        const Point origin{top.m_rect.left, top.m_rect.top};
+        for (const Rect& r : part.Rects())
+            CopyFromBacking(*m_screen, *backing, origin, r);
+        left.Subtract(top.m_rect);
+    }
+    // What no window covers shows the black of the empty screen.
+    if (!left.IsEmpty()) {
+        DeviceContext dc(*m_screen, {0, 0}, left);
+        dc.FillSolidRect({0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, RGB(0, 0, 0));
+    }
+    Present(dirty);
+}
+
+void WindowManager::Expose(const Window& window, const Rect& screenRect) {
+    Window* top = TopLevelOf(window);
+    if (top == &window) {
+        Compose(screenRect);
+        return;
+    }
+    Region part(screenRect);
+    part.Offset(-top->m_rect.left, -top->m_rect.top);
+    part.Intersect(top->GetClientRect());
+    InvalidateTree(*top, part, true);
+}
 
 void WindowManager::InvalidateTree(Window& window, const Region& clientRegion, bool erase) {
     if (clientRegion.IsEmpty() || !window.IsVisibleFlag())
@@ -405,7 +561,7 @@ void WindowManager::InvalidateTree(Window& window, const Region& clientRegion, b
     for (const Rect& r : clientRegion.Rects())
         window.m_update.Union(r);
     window.m_erasePending = window.m_erasePending || erase;
-    for (HWND child : window.m_children) {
+    for (Window* child : window.m_children) {
         Region part = clientRegion;
         part.Intersect(child->m_rect);
         part.Offset(-child->m_rect.left, -child->m_rect.top);
@@ -414,83 +570,69 @@ void WindowManager::InvalidateTree(Window& window, const Region& clientRegion, b
 }
 
 void WindowManager::InvalidateRect(HWND hwnd, const Rect* rect, bool erase) {
-    if (!IsWindow(hwnd) || !hwnd->IsWindowVisible())
+    Window* window = FromHandle(hwnd);
+    if (!window || !window->IsWindowVisible())
         return;
-    Region region(hwnd->GetClientRect());
+    Region region(window->GetClientRect());
     if (rect)
         region.Intersect(*rect);
-    InvalidateTree(*hwnd, region, erase);
-}
-
-void WindowManager::InvalidateScreenArea(const Rect& screenRect, HWND except) {
-    for (HWND top : m_topLevel) {
-        if (top == except || !top->IsVisibleFlag())
-            continue;
-        Region part(screenRect);
-        part.Intersect(top->m_rect);
-        part.Offset(-top->m_rect.left, -top->m_rect.top);
-        InvalidateTree(*top, part, true);
-    }
-    // What no window covers shows the black of the empty screen.
-    Region bare(screenRect.Intersect({0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}));
-    for (HWND top : m_topLevel)
-        if (top != except && top->IsVisibleFlag())
-            bare.Subtract(top->m_rect);
-    if (!bare.IsEmpty()) {
-        DeviceContext dc(*m_screen, {0, 0}, bare);
-        dc.FillSolidRect({0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, RGB(0, 0, 0));
-        Present(bare.Bounds());
-    }
+    InvalidateTree(*window, region, erase);
 }
 
 void WindowManager::ValidateRect(HWND hwnd, const Rect* rect) {
-    if (!IsWindow(hwnd))
+    Window* window = FromHandle(hwnd);
+    if (!window)
         return;
     if (rect)
-        hwnd->m_update.Subtract(*rect);
+        window->m_update.Subtract(*rect);
     else
-        hwnd->m_update = Region();
-    if (hwnd->m_update.IsEmpty())
-        hwnd->m_erasePending = false;
+        window->m_update = Region();
+    if (window->m_update.IsEmpty())
+        window->m_erasePending = false;
 }
 
 Rect WindowManager::GetUpdateRect(HWND hwnd) const {
-    return IsWindow(hwnd) ? hwnd->m_update.Bounds() : Rect{};
+    const Window* window = FromHandle(hwnd);
+    return window ? window->m_update.Bounds() : Rect{};
 }
 
+// In the coordinates of the window's backing: ancestors clip, and so do the
+// siblings above each window on the way up to the top-level window.
 Region WindowManager::VisibleRegion(const Window& window, bool clipChildren) const {
-    Region visible(window.GetWindowRect());
-    visible.Intersect(Rect{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT});
-    // Ancestors clip, and so do the siblings above each window on the way up.
-    for (const Window* w = &window; w; w = w->m_parent) {
-        if (w->m_parent)
-            visible.Intersect(w->m_parent->GetWindowRect());
-        const std::vector<HWND>& siblings = w->m_parent ? w->m_parent->m_children : m_topLevel;
+    const Point origin = BackingOrigin(window);
+    const Point shift{origin.x - window.ClientToScreen({0, 0}).x,
+                      origin.y - window.ClientToScreen({0, 0}).y};
+    auto local = [&](const Window& w) { return w.GetWindowRect().Offset(shift.x, shift.y); };
+    Region visible(local(window));
+    for (const Window* w = &window; w->m_parent; w = w->m_parent) {
+        visible.Intersect(local(*w->m_parent));
+        const std::vector<Window*>& siblings = w->m_parent->m_children;
         auto it = std::find(siblings.begin(), siblings.end(), w);
         for (++it; it < siblings.end(); ++it)
             if ((*it)->IsVisibleFlag())
-                visible.Subtract((*it)->GetWindowRect());
+                visible.Subtract(local(**it));
     }
     if (clipChildren)
-        for (HWND child : window.m_children)
+        for (const Window* child : window.m_children)
             if (child->IsVisibleFlag())
-                visible.Subtract(child->GetWindowRect());
+                visible.Subtract(local(*child));
     return visible;
 }
 
 DeviceContext* WindowManager::BeginPaint(HWND hwnd, PAINTSTRUCT& ps) {
     ps = PAINTSTRUCT();
-    if (!IsWindow(hwnd))
+    Window* window = FromHandle(hwnd);
+    if (!window)
         return nullptr;
-    const Point origin = hwnd->ClientToScreen({0, 0});
-    Region area = hwnd->m_update;
+    const Point origin = BackingOrigin(*window);
+    Region area = window->m_update;
     area.Offset(origin.x, origin.y);
-    area.Intersect(VisibleRegion(*hwnd, true));
-    ps.rcPaint = hwnd->m_update.Bounds();
-    const bool erase = hwnd->m_erasePending;
-    hwnd->m_update = Region();
-    hwnd->m_erasePending = false;
-    auto dc = std::make_unique<DeviceContext>(*m_screen, origin, area);
+    area.Intersect(VisibleRegion(*window, true));
+    ps.rcPaint = window->m_update.Bounds();
+    const bool erase = window->m_erasePending;
+    window->m_update = Region();
+    window->m_erasePending = false;
+    auto dc = std::make_unique<DeviceContext>(*BackingOf(*window), origin, area);
     DeviceContext* raw = dc.get();
     m_paintContexts.emplace_back(hwnd, std::move(dc));
     if (erase)
@@ -506,27 +648,31 @@ void WindowManager::EndPaint(HWND hwnd, const PAINTSTRUCT& ps) {
         m_paintContexts.erase(it);
         break;
     }
-    if (IsWindow(hwnd) && !ps.rcPaint.IsEmpty())
-        Present(ps.rcPaint.Offset(hwnd->ClientToScreen({0, 0}).x, hwnd->ClientToScreen({0, 0}).y));
+    const Window* window = FromHandle(hwnd);
+    if (window && !ps.rcPaint.IsEmpty()) {
+        const Point origin = window->ClientToScreen({0, 0});
+        Compose(ps.rcPaint.Offset(origin.x, origin.y));
+    }
 }
 
 std::unique_ptr<DeviceContext> WindowManager::GetDC(HWND hwnd) {
-    if (!IsWindow(hwnd))
+    Window* window = FromHandle(hwnd);
+    if (!window)
         return nullptr;
-    return std::make_unique<DeviceContext>(*m_screen, hwnd->ClientToScreen({0, 0}),
-                                           VisibleRegion(*hwnd, true));
+    return std::make_unique<DeviceContext>(*BackingOf(*window), BackingOrigin(*window),
+                                           VisibleRegion(*window, true));
 }
 
 void WindowManager::ReleaseDC(HWND hwnd, std::unique_ptr<DeviceContext> dc) {
-    if (dc && IsWindow(hwnd))
-        Present(hwnd->GetWindowRect());
+    if (const Window* window = FromHandle(hwnd); dc && window)
+        Compose(window->GetWindowRect());
 }
 
 void WindowManager::UpdateWindow(HWND hwnd) {
-    if (IsWindow(hwnd) && !hwnd->m_update.IsEmpty() && hwnd->IsWindowVisible()) {
+    const Window* window = FromHandle(hwnd);
+    if (window && !window->m_update.IsEmpty() && window->IsWindowVisible()) {
         SendMessage(hwnd, WM_PAINT, 0, 0);
-        if (IsWindow(hwnd))
-            ValidateRect(hwnd, nullptr);
+        ValidateRect(hwnd, nullptr);
     }
 }
 
@@ -538,14 +684,10 @@ void WindowManager::Present(const Rect& screenRect) {
 
 // ---- input -----------------------------------------------------------------
 
-HWND WindowManager::KeyTarget() const {
-    if (m_focus)
-        return m_focus;
-    for (auto it = m_topLevel.rbegin(); it != m_topLevel.rend(); ++it)
-        if ((*it)->IsVisibleFlag())
-            return *it;
-    return nullptr;
-}
+// Keys go to the focused window; with the focus nowhere, to the active
+// window. With neither, the key message has no window: dispatching drops
+// it, while a menu's or message box's modal loop still takes it.
+Window* WindowManager::KeyTarget() const { return m_focus ? m_focus : m_active; }
 
 void WindowManager::InjectInput(const InputEvent& event) {
     m_pendingInput.push_back({event, GetTickCount()});
@@ -575,7 +717,7 @@ bool WindowManager::MessageFromInput(const PendingInput& input, InputState& stat
         msg.wParam = event.key;
         msg.lParam = 1;
         msg.pt = state.stylus;
-        return msg.hwnd != nullptr;
+        return true;  // with no target only a modal loop takes it
     }
     case InputKind::Char:
         msg.hwnd = KeyTarget();
@@ -583,7 +725,7 @@ bool WindowManager::MessageFromInput(const PendingInput& input, InputState& stat
         msg.wParam = event.ch;
         msg.lParam = 1;
         msg.pt = state.stylus;
-        return msg.hwnd != nullptr;
+        return true;  // with no target only a modal loop takes it
     default:
         break;
     }
@@ -596,7 +738,7 @@ bool WindowManager::MessageFromInput(const PendingInput& input, InputState& stat
         state.stylusDown = true;
     if (event.kind == InputKind::StylusUp)
         state.stylusDown = false;
-    HWND target = m_capture ? m_capture : WindowFromPoint(event.point);
+    Window* target = m_capture ? m_capture : FromHandle(WindowFromPoint(event.point));
     if (!target)
         return false;
     const Point client = target->ScreenToClient(event.point);
@@ -623,7 +765,7 @@ bool WindowManager::MessageFromInput(const PendingInput& input, InputState& stat
 // Input becomes a message only when it is taken from the queue, so that the
 // focus and capture of that moment decide where it goes. Events before the
 // one taken count for the key and stylus state but stay queued.
-bool WindowManager::TakeInput(MSG& msg, HWND filter, UINT first, UINT last, bool remove) {
+bool WindowManager::TakeInput(MSG& msg, const Window* filter, UINT first, UINT last, bool remove) {
     // Input at the front that makes no message is used up first.
     while (remove && !m_pendingInput.empty()) {
         InputState state = m_input;
@@ -649,9 +791,10 @@ bool WindowManager::TakeInput(MSG& msg, HWND filter, UINT first, UINT last, bool
 }
 
 int WindowManager::RecognizeHold(HWND hwnd, Point clientPoint) {
-    if (!IsWindow(hwnd))
+    const Window* window = FromHandle(hwnd);
+    if (!window)
         return 0;
-    const Point start = hwnd->ClientToScreen(clientPoint);
+    const Point start = window->ClientToScreen(clientPoint);
     const uint32_t began = GetTickCount();
     auto releasedOrMoved = [&] {
         for (const PendingInput& p : m_pendingInput) {
@@ -727,6 +870,8 @@ uintptr_t SetTimer(HWND hwnd, uintptr_t id, uint32_t elapseMs) {
 }
 bool KillTimer(HWND hwnd, uintptr_t id) { return g_current && g_current->KillTimer(hwnd, id); }
 HWND SetFocus(HWND hwnd) { return g_current ? g_current->SetFocus(hwnd) : nullptr; }
+HWND SetActiveWindow(HWND hwnd) { return g_current ? g_current->SetActiveWindow(hwnd) : nullptr; }
+HWND GetActiveWindow() { return g_current ? g_current->GetActiveWindow() : nullptr; }
 HWND GetFocus() { return g_current ? g_current->GetFocus() : nullptr; }
 HWND SetCapture(HWND hwnd) { return g_current ? g_current->SetCapture(hwnd) : nullptr; }
 bool ReleaseCapture() { return g_current && g_current->ReleaseCapture(); }

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <unordered_map>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -24,8 +25,9 @@ constexpr int32_t DOUBLE_TAP_DISTANCE = 4;
 // Moving further than this while pressed is not holding still.
 constexpr int32_t HOLD_SLOP = 5;
 
-// The window system of one process: the screen bitmap, the windows on it,
-// the message queue, timers, focus, capture and the stylus and key state.
+// The window system of one process: the screen bitmap composed from the
+// top-level windows' backings, the windows (known by handle), the message
+// queue, timers, activation, focus, capture and the stylus and key state.
 // Constructing one makes it current (the free functions below act on the
 // current one); destroying it puts the previous one back and destroys any
 // window still alive. The backend, when given, supplies input and shows the
@@ -41,9 +43,11 @@ public:
 
     Bitmap& Screen() { return *m_screen; }
     DisplayBackend* Backend() const { return m_backend; }
-    bool IsWindow(HWND hwnd) const;
+    bool IsWindow(HWND hwnd) const { return FromHandle(hwnd) != nullptr; }
+    // The living window of a handle, or nullptr.
+    Window* FromHandle(HWND hwnd) const;
     // Top-level windows bottom to top.
-    const std::vector<HWND>& TopLevelWindows() const { return m_topLevel; }
+    const std::vector<Window*>& TopLevelWindows() const { return m_topLevel; }
     // The deepest visible, enabled window under a screen point, or nullptr.
     HWND WindowFromPoint(Point screen) const;
 
@@ -84,7 +88,11 @@ public:
     bool KillTimer(HWND hwnd, uintptr_t id);
     bool HasTimer(HWND hwnd, uintptr_t id) const;
 
-    // Focus and capture; each returns the previous holder.
+    // Activation, focus and capture; each returns the previous holder.
+    // Activating a child activates its top-level window.
+    HWND SetActiveWindow(HWND hwnd);
+    HWND GetActiveWindow() const { return m_active; }
+    // Activates the window's top-level window first when it is not active.
     HWND SetFocus(HWND hwnd);
     HWND GetFocus() const { return m_focus; }
     HWND SetCapture(HWND hwnd);
@@ -101,11 +109,13 @@ public:
     void ValidateRect(HWND hwnd, const Rect* rect);
     // Paints the window now if it has anything to paint.
     void UpdateWindow(HWND hwnd);
-    // A context over the screen for the invalid part of the window, which
+    // A context over the window's backing for its invalid part, which
     // becomes valid; WM_ERASEBKGND is sent first when an erase is pending.
     DeviceContext* BeginPaint(HWND hwnd, PAINTSTRUCT& ps);
     void EndPaint(HWND hwnd, const PAINTSTRUCT& ps);
-    // A context over the window's visible part, outside any paint.
+    // A context over the window outside any paint, drawing into its
+    // top-level window's backing (shown when released). Read back as a copy
+    // source it gives what the window painted, never a window above it.
     std::unique_ptr<DeviceContext> GetDC(HWND hwnd);
     void ReleaseDC(HWND hwnd, std::unique_ptr<DeviceContext> dc);
     // Bounding box of the update region in client coordinates (empty = none).
@@ -131,41 +141,53 @@ private:
         uint32_t firedTick;
     };
 
-    void Attach(Window& window, HWND parent);
+    void Attach(Window& window, Window* parent);
     void Detach(Window& window);
     void Purge(HWND hwnd);
-    bool Matches(const MSG& msg, HWND filter, UINT first, UINT last) const;
-    bool NextPaint(HWND filter, HWND& found) const;
-    Timer* NextDueTimer(HWND filter);
+    bool Matches(const MSG& msg, const Window* filter, UINT first, UINT last) const;
+    bool NextPaint(const Window* filter, Window*& found) const;
+    Timer* NextDueTimer(const Window* filter);
     uint32_t TimeToNextTimer() const;
     bool WaitForInput(uint32_t timeoutMs);
     Region VisibleRegion(const Window& window, bool clipChildren) const;
-    void InvalidateScreenArea(const Rect& screenRect, HWND except);
+    static Window* TopLevelOf(const Window& window);
+    // Where the window's client origin lies in its top-level window's backing.
+    Point BackingOrigin(const Window& window) const;
+    Bitmap* BackingOf(const Window& window);
+    // Rebuilds part of the screen from the backings and shows it.
+    void Compose(const Rect& screenRect);
+    // `window` no longer covers `screenRect` as it did: a top-level window
+    // uncovers the ones below, a child its parent and siblings.
+    void Expose(const Window& window, const Rect& screenRect);
     void InvalidateTree(Window& window, const Region& clientRegion, bool erase);
     void FocusLost(Window& window);
+    void ActivateFormer(const Window& leaving);
     void Present(const Rect& screenRect);
-    HWND KeyTarget() const;
+    Window* KeyTarget() const;
     MSG MakeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) const;
 
     WindowManager* m_previous;
     DisplayBackend* m_backend;
     std::unique_ptr<Bitmap> m_screen;
-    std::vector<HWND> m_topLevel;
-    std::vector<HWND> m_all;
+    std::vector<Window*> m_topLevel;
+    std::vector<Window*> m_all;
+    std::unordered_map<uintptr_t, Window*> m_handles;
     std::deque<MSG> m_queue;
     bool m_quitPending = false;
     int m_exitCode = 0;
     std::vector<Timer> m_timers;
     uint64_t m_timerOrder = 0;
-    HWND m_focus = nullptr;
-    HWND m_capture = nullptr;
+    Window* m_active = nullptr;
+    std::vector<Window*> m_activeHistory;  // least recent first
+    Window* m_focus = nullptr;
+    Window* m_capture = nullptr;
     // What input has done so far: the keys held, the stylus, the last tap.
     struct InputState {
         bool shift = false;
         bool control = false;
         bool stylusDown = false;
         Point stylus;
-        HWND lastTapWindow = nullptr;
+        Window* lastTapWindow = nullptr;
         Point lastTapPoint;
         uint32_t lastTapTime = 0;
         bool lastTapValid = false;
@@ -178,7 +200,7 @@ private:
     // The message an input event makes given the state before it (false
     // when it makes none); `state` becomes the state after it.
     bool MessageFromInput(const PendingInput& input, InputState& state, MSG& msg) const;
-    bool TakeInput(MSG& msg, HWND filter, UINT first, UINT last, bool remove);
+    bool TakeInput(MSG& msg, const Window* filter, UINT first, UINT last, bool remove);
 
     InputState m_input;
     std::deque<PendingInput> m_pendingInput;
@@ -191,7 +213,8 @@ LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 bool PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
 // HWND_BROADCAST as a target of SendMessage reaches every top-level window.
-inline const HWND HWND_BROADCAST = reinterpret_cast<HWND>(uintptr_t(0xFFFF));
+// No window is ever given this handle.
+inline constexpr HWND HWND_BROADCAST = HWND::FromValue(0xFFFF);
 bool PeekMessage(MSG& msg, HWND hwnd, UINT first, UINT last, UINT removal);
 bool GetMessage(MSG& msg);
 void TranslateMessage(const MSG& msg);
@@ -201,6 +224,8 @@ uintptr_t SetTimer(HWND hwnd, uintptr_t id, uint32_t elapseMs);
 bool KillTimer(HWND hwnd, uintptr_t id);
 HWND SetFocus(HWND hwnd);
 HWND GetFocus();
+HWND SetActiveWindow(HWND hwnd);
+HWND GetActiveWindow();
 HWND SetCapture(HWND hwnd);
 bool ReleaseCapture();
 HWND GetCapture();

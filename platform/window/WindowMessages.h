@@ -1,14 +1,45 @@
 #pragma once
+#include <compare>
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/gdi/Geometry.h"
 
 class Window;
 
-// Message plumbing in the shape the screens are written against. A window
-// handle is the window object itself; the window manager knows which ones
-// are alive, so a handle of a destroyed window is refused, not followed.
-using HWND = Window*;
+// Message plumbing in the shape the screens are written against.
+//
+// A window handle is a number the window system gives a window when it is
+// made and never gives again. A handle kept past its window's end is
+// refused by every call, even when a new window has taken the old one's
+// memory. A window object converts to its handle, so `SendMessage(this,
+// ...)` reads as before; turning a handle back into an object goes through
+// the window manager, which knows only the living ones.
+class HWND {
+public:
+    constexpr HWND() = default;
+    constexpr HWND(std::nullptr_t) {}
+    // The handle of `window`: null before the window is made, a refused
+    // one once it is destroyed.
+    HWND(const Window* window);
+    static constexpr HWND FromValue(uintptr_t value) {
+        HWND h;
+        h.m_value = value;
+        return h;
+    }
+    // Handles travel in WPARAM and LPARAM as their numbers.
+    static constexpr HWND FromParam(intptr_t param) { return FromValue(uintptr_t(param)); }
+    constexpr uintptr_t Value() const { return m_value; }
+    explicit constexpr operator bool() const { return m_value != 0; }
+    explicit constexpr operator uintptr_t() const { return m_value; }
+    explicit constexpr operator intptr_t() const { return intptr_t(m_value); }
+    friend constexpr bool operator==(HWND a, HWND b) { return a.m_value == b.m_value; }
+    friend constexpr auto operator<=>(HWND a, HWND b) { return a.m_value <=> b.m_value; }
+
+private:
+    uintptr_t m_value = 0;
+};
+
 using UINT = uint32_t;
 using WPARAM = uintptr_t;
 using LPARAM = intptr_t;
@@ -64,6 +95,10 @@ constexpr UINT WM_USER = 0x0400;
 constexpr UINT WM_APP = 0x8000;
 // Ids handed out for registered message names start here.
 constexpr UINT WM_REGISTERED_FIRST = 0xC000;
+
+// WM_ACTIVATE wParam.
+constexpr WPARAM WA_INACTIVE = 0;
+constexpr WPARAM WA_ACTIVE = 1;
 
 // Key state flags carried in the wParam of stylus messages.
 constexpr WPARAM MK_LBUTTON = 0x0001;

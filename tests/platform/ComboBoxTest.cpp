@@ -61,7 +61,7 @@ protected:
         std::vector<uint16_t> codes;
         for (const Seen& s : Only(log, {WM_COMMAND})) {
             EXPECT_EQ(LOWORD(s.wParam), kId);
-            EXPECT_EQ(s.lParam, reinterpret_cast<LPARAM>(&combo));
+            EXPECT_EQ(s.lParam, LPARAM(HWND(&combo)));
             codes.push_back(HIWORD(s.wParam));
         }
         log.clear();

@@ -39,7 +39,7 @@ protected:
     std::vector<uint16_t> Notes(HWND control) const {
         std::vector<uint16_t> out;
         for (const Seen& s : log)
-            if (s.message == WM_COMMAND && s.lParam == reinterpret_cast<LPARAM>(control))
+            if (s.message == WM_COMMAND && s.lParam == LPARAM(control))
                 out.push_back(HIWORD(s.wParam));
         return out;
     }
@@ -157,7 +157,7 @@ TEST_F(ControlsTest, TapsClickOnlyWhenReleasedInsideAnEnabledButton) {
         ASSERT_EQ(int(clicks.size()), c.clicks) << c.what;
         if (c.clicks) {
             EXPECT_EQ(clicks[0], (Seen{&parent, WM_COMMAND, MAKEWPARAM(7, BN_CLICKED),
-                                       reinterpret_cast<LPARAM>(&button)}))
+                                       LPARAM(HWND(&button))}))
                 << c.what;
         }
         EXPECT_EQ(screen.manager.GetCapture(), nullptr) << c.what;

@@ -357,7 +357,7 @@ TEST_F(DialogTest, DialogCoversTheScreenWithItsStrips) {
     ModalResponder responder;
     responder.onDialog = [&](Window&) {
         d.SetDlgItemText(1007, u"A note that is long enough to wrap over more than one line.");
-        HWND combo = d.GetDlgItem(1000);
+        Window* combo = d.GetDlgItem(1000);
         for (const char16_t* item : {u"Location", u"Name", u"Category"})
             SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
         SendMessage(combo, CB_SETCURSEL, 1, 0);

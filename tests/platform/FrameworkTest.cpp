@@ -137,7 +137,7 @@ TEST_F(FrameworkTest, OpeningMenuAppliesStatesAndGreysUnhandledCommands) {
 
 TEST_F(FrameworkTest, AcceleratorsBecomeCommandsOnlyWithTheirModifiers) {
     ASSERT_TRUE(Open());
-    Frame().ShowWindow(true);
+    Frame().ActivateFrame();
     Frame().SetAccelerators({{'R', true, false, CMD_APP_ONLY}});
     screen.backend.Key('R');
     screen.backend.Key('R', {VK_CONTROL});

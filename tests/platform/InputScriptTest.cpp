@@ -62,7 +62,8 @@ TEST(InputScriptTest, AScriptDrivesTheHeadlessScreenAndEndsTheLoop) {
     HeadlessScreen screen;
     std::vector<Seen> log;
     LoggingWindow window(&log);
-    window.ignored = {WM_PAINT, WM_ERASEBKGND, WM_SHOWWINDOW, WM_CREATE, WM_SETFOCUS};
+    window.ignored = {WM_PAINT, WM_ERASEBKGND, WM_SHOWWINDOW, WM_CREATE, WM_SETFOCUS,
+                      WM_ACTIVATE};
     window.SetBackgroundColour(RGB(0, 128, 0));
     ASSERT_TRUE(window.Create(nullptr, {0, 0, 240, 320}, 0, u"", WS_VISIBLE, CS_DBLCLKS));
     screen.manager.SetFocus(&window);

@@ -559,7 +559,7 @@ TEST_F(ListViewTest, TheClassesAreMadeByNameAndAnswerByMessage) {
     EXPECT_NE(made->GetClassStyle() & CS_DBLCLKS, 0u);
     madeList->InsertColumn(0, u"Name", LVCFMT_RIGHT, 80);
 
-    HWND header = made->GetDlgItem(ListViewControl::HEADER_ID);
+    Window* header = made->GetDlgItem(ListViewControl::HEADER_ID);
     ASSERT_EQ(header, madeList->GetHeaderCtrl());
     EXPECT_EQ(SendMessage(header, HDM_GETITEMCOUNT, 0, 0), 1);
     HDITEM item;

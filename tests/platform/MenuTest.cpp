@@ -195,6 +195,30 @@ TEST_F(MenuTrackTest, TapOutsideDismissesAndTheTapGoesNowhere) {
     EXPECT_EQ(screen.manager.Screen().Value(shown.left, shown.top), PixelFromColour(kOwnerColour));
 }
 
+TEST_F(MenuTrackTest, SnapshotOfTheOwnerWhileTheMenuIsOpenHoldsOnlyTheOwnersPixels) {
+    const uint32_t ownerPixel = PixelFromColour(kOwnerColour);
+    idle.Then([&] {
+        ASSERT_EQ(Levels().size(), 1u);
+        const Rect covered = Levels()[0]->GetWindowRect();
+        EXPECT_NE(screen.manager.Screen().Value(covered.left + 1, covered.top + 1), ownerPixel);
+        std::unique_ptr<DeviceContext> source = screen.manager.GetDC(&owner);
+        ASSERT_NE(source, nullptr);
+        std::unique_ptr<Bitmap> snapshot = CreateCompatibleBitmap(source.get(), SCREEN_WIDTH, SCREEN_HEIGHT);
+        DeviceContext memory;
+        memory.SelectObject(snapshot.get());
+        memory.BitBlt(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, source.get(), 0, 0, SRCCOPY);
+        screen.manager.ReleaseDC(&owner, std::move(source));
+        int foreign = 0;
+        for (int32_t y = 0; y < SCREEN_HEIGHT; ++y)
+            for (int32_t x = 0; x < SCREEN_WIDTH; ++x) foreign += snapshot->Value(x, y) != ownerPixel;
+        EXPECT_EQ(foreign, 0);
+        // Reading the window back left the menu on the screen.
+        EXPECT_NE(screen.manager.Screen().Value(covered.left + 1, covered.top + 1), ownerPixel);
+        screen.backend.Key(VK_ESCAPE);
+    });
+    EXPECT_EQ(Track(), 0u);
+}
+
 TEST_F(MenuTrackTest, ReleaseOfThePressThatOpenedTheMenuChoosesOnlyAfterADragOntoIt) {
     // A hold near the bottom right corner: the menu is moved up and left, under the stylus.
     for (bool drag : {false, true}) {

@@ -36,7 +36,7 @@ private:
 template <typename T>
 std::vector<T*> TopLevelOf(const WindowManager& manager) {
     std::vector<T*> out;
-    for (HWND w : manager.TopLevelWindows())
+    for (Window* w : manager.TopLevelWindows())
         if (auto* t = dynamic_cast<T*>(w)) out.push_back(t);
     return out;
 }

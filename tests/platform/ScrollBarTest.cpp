@@ -59,7 +59,7 @@ protected:
     std::vector<Code> Codes() const {
         std::vector<Code> out;
         for (const Seen& s : Only(log, {WM_VSCROLL, WM_HSCROLL})) {
-            EXPECT_EQ(s.lParam, reinterpret_cast<LPARAM>(&bar));
+            EXPECT_EQ(s.lParam, LPARAM(HWND(&bar)));
             out.push_back({s.message, LOWORD(s.wParam), HIWORD(s.wParam)});
         }
         return out;
@@ -186,7 +186,7 @@ TEST_F(ScrollBarTest, HorizontalBarSendsHScroll) {
     screen.Run();
     std::vector<Code> codes;
     for (const Seen& s : Only(log, {WM_VSCROLL, WM_HSCROLL})) {
-        EXPECT_EQ(s.lParam, reinterpret_cast<LPARAM>(&across));
+        EXPECT_EQ(s.lParam, LPARAM(HWND(&across)));
         codes.push_back({s.message, LOWORD(s.wParam), HIWORD(s.wParam)});
     }
     EXPECT_EQ(codes, (std::vector<Code>{{WM_HSCROLL, SB_LINEUP, 0},

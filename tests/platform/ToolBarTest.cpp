@@ -112,7 +112,7 @@ TEST_F(ToolBarTest, TapsOnEnabledButtonsSendTheirCommandToTheOwner) {
         for (const Seen& s : Commands()) {
             got.push_back(LOWORD(s.wParam));
             EXPECT_EQ(s.hwnd, &owner);
-            EXPECT_EQ(s.lParam, LPARAM(&toolBar));
+            EXPECT_EQ(s.lParam, LPARAM(HWND(&toolBar)));
         }
         EXPECT_EQ(got, c.commands) << c.what;
         EXPECT_EQ(GetCapture(), nullptr) << c.what;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "platform/gdi/DeviceContext.h"
 #include "platform/base/Time.h"
 #include "tests/platform/WindowTestSupport.h"
@@ -196,9 +198,14 @@ TEST_F(WindowManagerTest, ModalLoopEndedByQuitPassesTheQuitOutward) {
 TEST_F(WindowManagerTest, FocusMovesWithNoticesAndFallsBackToTheParent) {
     EXPECT_EQ(screen.manager.SetFocus(&a), nullptr);
     EXPECT_EQ(screen.manager.SetFocus(&b), &a);
-    EXPECT_EQ(log, (std::vector<Seen>{{&a, WM_SETFOCUS, 0, 0},
-                                      {&a, WM_KILLFOCUS, WPARAM(&b), 0},
-                                      {&b, WM_SETFOCUS, WPARAM(&a), 0}}));
+    // Focusing a child of an inactive window activates it first, which
+    // gives the window itself the focus on the way.
+    EXPECT_EQ(log, (std::vector<Seen>{{&top, WM_ACTIVATE, WA_ACTIVE, 0},
+                                      {&top, WM_SETFOCUS, 0, 0},
+                                      {&top, WM_KILLFOCUS, WPARAM(HWND(&a)), 0},
+                                      {&a, WM_SETFOCUS, WPARAM(HWND(&top)), 0},
+                                      {&a, WM_KILLFOCUS, WPARAM(HWND(&b)), 0},
+                                      {&b, WM_SETFOCUS, WPARAM(HWND(&a)), 0}}));
     screen.backend.Key(VK_RETURN);
     screen.backend.Type(u"x");
     screen.Run();
@@ -215,6 +222,41 @@ TEST_F(WindowManagerTest, FocusMovesWithNoticesAndFallsBackToTheParent) {
     screen.manager.SetFocus(&a);
     a.Destroy();
     EXPECT_EQ(screen.manager.GetFocus(), &top);
+}
+
+TEST_F(WindowManagerTest, StaleHandleIsRefusedAfterAnotherWindowTakesItsPlace) {
+    // The second window is built in the very memory of the first.
+    alignas(LoggingWindow) unsigned char storage[sizeof(LoggingWindow)];
+    auto* first = new (storage) LoggingWindow(&log);
+    ASSERT_TRUE(first->Create(&top, {0, 100, 100, 200}, 7, u"first", WS_CHILD | WS_VISIBLE));
+    const HWND stale = first->GetHwnd();
+    first->~LoggingWindow();
+    auto* second = new (storage) LoggingWindow(&log);
+    ASSERT_TRUE(second->Create(&top, {0, 100, 100, 200}, 7, u"second", WS_CHILD | WS_VISIBLE));
+    ASSERT_EQ(static_cast<void*>(second), static_cast<void*>(storage));
+    EXPECT_NE(second->GetHwnd(), stale);
+    screen.manager.PumpMessages();
+    log.clear();
+
+    EXPECT_FALSE(screen.manager.IsWindow(stale));
+    EXPECT_EQ(screen.manager.FromHandle(stale), nullptr);
+    EXPECT_EQ(screen.manager.SendMessage(stale, WM_USER, 1, 2), 0);
+    EXPECT_FALSE(screen.manager.PostMessage(stale, WM_USER, 1, 2));
+    EXPECT_EQ(screen.manager.SetTimer(stale, 5, 0), 0u);
+    EXPECT_EQ(screen.manager.SetFocus(stale), nullptr);
+    EXPECT_EQ(screen.manager.SetCapture(stale), nullptr);
+    EXPECT_EQ(screen.manager.SetActiveWindow(stale), nullptr);
+    EXPECT_EQ(screen.manager.GetDC(stale), nullptr);
+    screen.manager.InvalidateRect(stale, nullptr, true);
+    EXPECT_TRUE(screen.manager.GetUpdateRect(second->GetHwnd()).IsEmpty());
+    EXPECT_FALSE(top.IsChild(stale));
+    MSG msg;
+    EXPECT_FALSE(screen.manager.PeekMessage(msg, stale, 0, 0, PM_NOREMOVE));
+    screen.manager.PumpMessages();
+    EXPECT_TRUE(log.empty()) << "the new window heard something meant for the old one";
+    EXPECT_EQ(screen.manager.GetFocus(), nullptr);
+    EXPECT_FALSE(screen.manager.HasTimer(second->GetHwnd(), 5));
+    second->~LoggingWindow();
 }
 
 TEST_F(WindowManagerTest, StylusGoesToTheHitWindowOrTheCapturingOne) {

@@ -1,11 +1,14 @@
 #pragma once
 #include <algorithm>
 #include <functional>
+#include <ostream>
 #include <vector>
 
 #include "platform/window/HeadlessBackend.h"
 #include "platform/window/Window.h"
 #include "platform/window/WindowManager.h"
+
+inline void PrintTo(HWND hwnd, std::ostream* os) { *os << "HWND " << hwnd.Value(); }
 
 // One message as a window saw it.
 struct Seen {
@@ -15,6 +18,11 @@ struct Seen {
     LPARAM lParam;
     bool operator==(const Seen&) const = default;
 };
+
+inline void PrintTo(const Seen& s, std::ostream* os) {
+    *os << "{HWND " << s.hwnd.Value() << ", 0x" << std::hex << s.message << std::dec << ", "
+        << s.wParam << ", " << s.lParam << "}";
+}
 
 // A window that writes every message it gets into a shared log and lets a
 // test answer chosen messages.
