@@ -33,7 +33,7 @@ bool DoubleTapGuard::Filter(HWND owner, UINT message, WPARAM wParam, LPARAM lPar
     }
     if (!m_armed || (message != WM_LBUTTONDOWN && message != WM_LBUTTONDBLCLK))
         return false;
-    const Point screen = owner->ClientToScreen({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    const Point screen = ClientToScreen(owner, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
     if (std::abs(screen.x - m_at.x) <= DOUBLE_TAP_DISTANCE &&
         std::abs(screen.y - m_at.y) <= DOUBLE_TAP_DISTANCE) {
         m_dropRelease = true;
@@ -45,12 +45,12 @@ bool DoubleTapGuard::Filter(HWND owner, UINT message, WPARAM wParam, LPARAM lPar
 
 // A press that is no double tap goes where it would have gone.
 bool DoubleTapGuard::Forward(HWND owner, UINT message, WPARAM wParam, LPARAM lParam) {
-    const Point screen = owner->ClientToScreen({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    const Point screen = ClientToScreen(owner, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
     WindowManager* manager = WindowManager::Current();
     HWND target = manager ? manager->WindowFromPoint(screen) : nullptr;
     if (!target || target == owner)
         return false;
-    const Point client = target->ScreenToClient(screen);
+    const Point client = ScreenToClient(target, screen);
     SendMessage(target, message == WM_LBUTTONDBLCLK ? WM_LBUTTONDOWN : message, wParam,
                 MAKELPARAM(client.x, client.y));
     return true;

@@ -872,6 +872,15 @@ bool KillTimer(HWND hwnd, uintptr_t id) { return g_current && g_current->KillTim
 HWND SetFocus(HWND hwnd) { return g_current ? g_current->SetFocus(hwnd) : nullptr; }
 HWND SetActiveWindow(HWND hwnd) { return g_current ? g_current->SetActiveWindow(hwnd) : nullptr; }
 HWND GetActiveWindow() { return g_current ? g_current->GetActiveWindow() : nullptr; }
+Window* WindowFromHandle(HWND hwnd) { return g_current ? g_current->FromHandle(hwnd) : nullptr; }
+Point ClientToScreen(HWND hwnd, Point client) {
+    const Window* window = WindowFromHandle(hwnd);
+    return window ? window->ClientToScreen(client) : client;
+}
+Point ScreenToClient(HWND hwnd, Point screen) {
+    const Window* window = WindowFromHandle(hwnd);
+    return window ? window->ScreenToClient(screen) : screen;
+}
 HWND GetFocus() { return g_current ? g_current->GetFocus() : nullptr; }
 HWND SetCapture(HWND hwnd) { return g_current ? g_current->SetCapture(hwnd) : nullptr; }
 bool ReleaseCapture() { return g_current && g_current->ReleaseCapture(); }

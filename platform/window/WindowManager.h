@@ -224,6 +224,12 @@ uintptr_t SetTimer(HWND hwnd, uintptr_t id, uint32_t elapseMs);
 bool KillTimer(HWND hwnd, uintptr_t id);
 HWND SetFocus(HWND hwnd);
 HWND GetFocus();
+// The living window of a handle in the current manager, or nullptr.
+Window* WindowFromHandle(HWND hwnd);
+// Client and screen points of a window (the point unchanged when the
+// handle is refused).
+Point ClientToScreen(HWND hwnd, Point client);
+Point ScreenToClient(HWND hwnd, Point screen);
 HWND SetActiveWindow(HWND hwnd);
 HWND GetActiveWindow();
 HWND SetCapture(HWND hwnd);

@@ -191,7 +191,7 @@ TEST_F(PhotoWndTest, TheZoomBarHoldsItsSixControlsInPlace) {
         {ID_ZOOM_SLIDER, {88, 3, 173, 25}}, {ID_ZOOM_IN, {174, 3, 190, 25}}, {ID_ZOOM_ACTUAL, {193, 3, 238, 25}},
     };
     for (const auto& [id, rect] : expected) {
-        HWND control = photo.ZoomBar().GetDlgItem(id);
+        Window* control = photo.ZoomBar().GetDlgItem(id);
         ASSERT_NE(control, nullptr) << id;
         EXPECT_EQ(control->GetRect(), rect) << id;
     }
