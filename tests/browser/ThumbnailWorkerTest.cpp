@@ -114,6 +114,16 @@ TEST_F(ThumbnailWorkerTest, GridAnswersWhileThumbnailsAreMade) {
             EXPECT_TRUE(HasStoredThumbnail(record->GetPath())) << "row " << r << " column " << c;
         }
     EXPECT_FALSE(HasStoredThumbnail(paths[0])) << "scrolled away before it was made";
+
+    // Back to the first page: the photos dropped from the queue are asked
+    // for again and end with their pictures.
+    f.screen.backend.Key(VK_HOME);
+    f.Run();
+    ASSERT_EQ(f.grid.GetTopRow(), 0);
+    ASSERT_TRUE(f.WaitForThumbnails());
+    for (int i = 0; i < 9; ++i)
+        EXPECT_TRUE(HasStoredThumbnail(paths[size_t(i)])) << i;
+    EXPECT_TRUE(f.grid.HasSnapshot());
 }
 
 // A file deleted or renamed after the grid asked for it is never written:
