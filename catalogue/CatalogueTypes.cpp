@@ -1,8 +1,13 @@
 #include "catalogue/CatalogueTypes.h"
 
+#include <mutex>
+
 #include "platform/base/Time.h"
 
 namespace {
+// Identifiers are also made for trailers written by the browser's
+// thumbnail threads, so the generator's state is taken one caller at a time.
+std::mutex g_generatorLock;
 uint16_t g_seedWord = 0;
 uint16_t g_processWord = 0;
 uint16_t g_randomState = 0;
@@ -25,12 +30,14 @@ uint16_t NextRandom16(uint16_t state) {
 }
 
 void ResetRecordIdGenerator() {
+    std::lock_guard<std::mutex> lock(g_generatorLock);
     g_seedWord = 0;
     g_processWord = 0;
     g_randomState = 0;
 }
 
 RecordId NewRecordId() {
+    std::lock_guard<std::mutex> lock(g_generatorLock);
     if (g_seedWord == 0) {
         // A zero tick would leave the generator stuck at zero; start it at 1.
         g_seedWord = static_cast<uint16_t>(GetTickCount());
