@@ -105,6 +105,39 @@ void BM_NoChangeMerge(benchmark::State& state) {
     state.counters["photo_reads"] = static_cast<double>(reads);
 }
 
+// Many small photos each way in one first merge: the cost of looking names
+// up, not of copying bytes. KV_BENCH_EACH_WAY sets the count (10,000).
+void BM_ManySmallEachWay(benchmark::State& state) {
+    const size_t count = EnvOr("KV_BENCH_EACH_WAY", 10000);
+    const std::string root = TheTree().root + "/each-way";
+    const std::string content(2048, 'p');
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::error_code ec;
+        stdfs::remove_all(root, ec);
+        std::string hand = root + "/device/My Documents/Kestrelview", desk = root + "/desktop/Internal/Kestrelview";
+        stdfs::create_directories(hand);
+        stdfs::create_directories(desk);
+        for (size_t i = 0; i < count; ++i) {
+            std::ofstream(hand + "/H_" + std::to_string(i) + ".jpg", std::ios::binary) << content;
+            std::ofstream(desk + "/D_" + std::to_string(i) + ".jpg", std::ios::binary) << content;
+        }
+        RapiSetDeviceFolder(root + "/device");
+        state.ResumeTiming();
+        long result = PlatformSyncFiles("Kestrelview", 0, (root + "/desktop").c_str(), nullptr);
+        state.PauseTiming();
+        RapiSetDeviceFolder(TheTree().device);
+        bool complete = stdfs::exists(hand + "/D_0.jpg") && stdfs::exists(desk + "/H_" + std::to_string(count - 1) + ".jpg");
+        state.ResumeTiming();
+        if (result != 0 || !complete) {
+            state.SkipWithError("the run failed");
+            break;
+        }
+    }
+    state.counters["files_each_way"] = static_cast<double>(count);
+}
+
+BENCHMARK(BM_ManySmallEachWay)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Rsync)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_FirstMerge)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_NoChangeMerge)->Unit(benchmark::kMillisecond)->Iterations(3);

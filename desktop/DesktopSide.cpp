@@ -53,9 +53,6 @@ public:
             FileTime stamp = LocalFileTimeToFileTime(LocalFileTimeFromSeconds1904(time));
             if (uint32_t err = m_file.SetTimes(&stamp, nullptr, &stamp)) return Code(err);
         }
-        // The rename that follows must not put an empty file in place of a
-        // photo if the machine stops.
-        if (uint32_t err = m_file.Flush()) return Code(err);
         m_file.Close();
         return 0;
     }
@@ -175,4 +172,13 @@ int32_t CDesktopSide::Lock(const std::string& folder) {
     }
     m_lock = fd;
     return 0;
+}
+
+int32_t CDesktopSide::Settle(const std::string& folder) {
+    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return Code(WinErrorFromErrno(errno, folder));
+    int result = ::syncfs(fd);
+    int err = errno;
+    ::close(fd);
+    return result == 0 ? 0 : Code(WinErrorFromErrno(err));
 }

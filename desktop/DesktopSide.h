@@ -24,6 +24,7 @@ public:
     int32_t Delete(const std::string& path) override;
     // Creation and last-write time alike.
     int32_t SetTime(const std::string& path, uint32_t time) override;
+    int32_t Settle(const std::string& folder) override;
     int32_t Lock(const std::string& folder) override;
 
 private:

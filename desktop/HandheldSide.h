@@ -28,6 +28,8 @@ public:
     // Retried while the handheld reports the file locked.
     int32_t Delete(const std::string& path) override;
     int32_t SetTime(const std::string& path, uint32_t time) override;
+    // The handheld's own file system sees to that.
+    int32_t Settle(const std::string&) override { return 0; }
     // The whole device, whatever the folder.
     int32_t Lock(const std::string& folder) override;
 

@@ -20,27 +20,25 @@ void PutField(uint8_t* p, size_t size, const std::string& text) {
     std::memcpy(p, text.data(), std::min(text.size(), size - 1));
 }
 
-bool Before(const CLastSyncCache::Entry& e, const std::string& name, const std::string& folder) {
-    int byName = StrICmpAnsi(e.name, name);
-    if (byName != 0) return byName < 0;
-    return StrICmpAnsi(e.folder, folder) < 0;
-}
-
 }  // namespace
+
+bool CLastSyncCache::Less::operator()(const Key& a, const Key& b) const {
+    int byName = StrICmpAnsi(a.first, b.first);
+    if (byName != 0) return byName < 0;
+    return StrICmpAnsi(a.second, b.second) < 0;
+}
 
 bool CLastSyncCache::LoadImage(const uint8_t* data, size_t size) {
     m_entries.clear();
+    m_listStale = true;
     if (!data || size < kHeaderSize || ReadLE16(data) != kVersion) return false;
     size_t count = (size - kHeaderSize) / kEntrySize;
-    m_entries.reserve(count);
     for (size_t i = 0; i < count; ++i) {
         const uint8_t* p = data + kHeaderSize + i * kEntrySize;
-        m_entries.push_back({Field(p, kFieldSize), ReadLE32(p + 48), Field(p + 52, kFieldSize)});
+        Entry e{Field(p, kFieldSize), ReadLE32(p + 48), Field(p + 52, kFieldSize)};
+        // A file written elsewhere may be out of order; lookups need the order.
+        m_entries.emplace(Key{e.name, e.folder}, std::move(e));
     }
-    // A file written elsewhere may be out of order; lookups need the order.
-    std::stable_sort(m_entries.begin(), m_entries.end(), [](const Entry& a, const Entry& b) {
-        return Before(a, b.name, b.folder);
-    });
     return true;
 }
 
@@ -48,41 +46,45 @@ bool CLastSyncCache::Load(const std::string& hostPath) {
     std::vector<uint8_t> image;
     if (ReadDesktopFile(hostPath, image) != 0) {
         m_entries.clear();
+        m_listStale = true;
         return false;
     }
     return LoadImage(image.data(), image.size());
 }
 
-size_t CLastSyncCache::LowerBound(const std::string& name, const std::string& folder) const {
-    auto it = std::lower_bound(m_entries.begin(), m_entries.end(), 0,
-                               [&](const Entry& e, int) { return Before(e, name, folder); });
-    return static_cast<size_t>(it - m_entries.begin());
-}
-
-const CLastSyncCache::Entry* CLastSyncCache::Find(const std::string& name,
-                                                  const std::string& folder) const {
-    size_t at = LowerBound(name, folder);
-    if (at == m_entries.size()) return nullptr;
-    const Entry& e = m_entries[at];
-    return StrICmpAnsi(e.name, name) == 0 && StrICmpAnsi(e.folder, folder) == 0 ? &e : nullptr;
+const CLastSyncCache::Entry* CLastSyncCache::Find(const std::string& name, const std::string& folder) const {
+    // The first of equal entries, as a binary search over the file finds it.
+    auto it = m_entries.lower_bound(Key{name, folder});
+    return it == m_entries.end() || Less()(Key{name, folder}, it->first) ? nullptr : &it->second;
 }
 
 bool CLastSyncCache::Put(const std::string& folder, uint32_t time, const std::string& name) {
     if (name.size() > kMaxFieldText || folder.size() > kMaxFieldText) return false;
-    size_t at = LowerBound(name, folder);
-    if (at < m_entries.size() && StrICmpAnsi(m_entries[at].name, name) == 0 &&
-        StrICmpAnsi(m_entries[at].folder, folder) == 0) {
-        m_entries[at].time = time;
-        m_entries[at].name = name;
+    m_listStale = true;
+    auto it = m_entries.lower_bound(Key{name, folder});
+    if (it != m_entries.end() && !Less()(Key{name, folder}, it->first)) {
+        it->second.time = time;
+        it->second.name = name;
         return true;
     }
-    m_entries.insert(m_entries.begin() + static_cast<std::ptrdiff_t>(at), Entry{folder, time, name});
+    m_entries.emplace(Key{name, folder}, Entry{folder, time, name});
     return true;
+}
+
+const std::vector<CLastSyncCache::Entry>& CLastSyncCache::Entries() const {
+    if (m_listStale) {
+        m_list.clear();
+        m_list.reserve(m_entries.size());
+        for (const auto& [key, entry] : m_entries) m_list.push_back(entry);
+        m_listStale = false;
+    }
+    return m_list;
 }
 
 std::vector<uint8_t> CLastSyncCache::Image(const std::string& locationName, uint32_t reserved1,
                                            uint32_t reserved2, uint32_t writtenAt) const {
-    std::vector<uint8_t> image(kHeaderSize + kEntrySize * m_entries.size(), 0);
+    const std::vector<Entry>& entries = Entries();
+    std::vector<uint8_t> image(kHeaderSize + kEntrySize * entries.size(), 0);
     image[0] = static_cast<uint8_t>(kVersion);
     image[1] = static_cast<uint8_t>(kVersion >> 8);
     PutField(image.data() + 4, kLocationNameSize, locationName);
@@ -90,7 +92,7 @@ std::vector<uint8_t> CLastSyncCache::Image(const std::string& locationName, uint
     WriteLE32(image.data() + 40, reserved2);
     WriteLE32(image.data() + 44, writtenAt);
     uint8_t* p = image.data() + kHeaderSize;
-    for (const Entry& e : m_entries) {
+    for (const Entry& e : entries) {
         PutField(p, kFieldSize, e.folder);
         WriteLE32(p + 48, e.time);
         PutField(p + 52, kFieldSize, e.name);

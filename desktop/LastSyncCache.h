@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -42,11 +43,20 @@ public:
     std::vector<uint8_t> Image(const std::string& locationName, uint32_t reserved1,
                                uint32_t reserved2, uint32_t writtenAt) const;
 
-    const std::vector<Entry>& Entries() const { return m_entries; }
+    // In order.
+    const std::vector<Entry>& Entries() const;
 
 private:
-    // Position of the first entry not ordered before (name, folder).
-    size_t LowerBound(const std::string& name, const std::string& folder) const;
+    // (name, folder), ordered as _stricmp orders them; a file written
+    // elsewhere may hold one pair twice, and both are kept.
+    using Key = std::pair<std::string, std::string>;
+    struct Less {
+        bool operator()(const Key& a, const Key& b) const;
+    };
 
-    std::vector<Entry> m_entries;
+    // A tree, so that a record of tens of thousands of photos is filled
+    // without moving its entries for every insertion.
+    std::multimap<Key, Entry, Less> m_entries;
+    mutable std::vector<Entry> m_list;
+    mutable bool m_listStale = false;
 };

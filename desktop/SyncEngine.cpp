@@ -218,6 +218,7 @@ int32_t CSyncEngine::SyncLocation(const Location& location) {
         m_handheld.Delete(m_handheld.Join(location.handheldFolder, Utf16ToUtf8(FILE_LIST_CACHE_NAME)));
     // Errors do not count: the old record stays, and the next run finds
     // every copy made in this one in step.
+    m_desktop.Settle(location.DesktopFolder());
     WriteWholeFile(m_desktop, cachePath,
                    state.fresh.Image(location.locationName, location.reserved1, location.reserved2,
                                      Seconds1904Now()));

@@ -33,6 +33,7 @@ int32_t WriteWholeFile(ISyncSide& side, const std::string& path, const std::vect
     if (err == 0) err = writer->Finish(0, kept);
     std::string temp = writer->Path();
     writer.reset();
+    if (err == 0) err = side.Settle(folder);
     if (err == 0) err = side.Replace(temp, path);
     if (err != 0) side.Delete(temp);
     return err;

@@ -63,6 +63,10 @@ public:
     virtual int32_t Rename(const std::string& from, const std::string& to) = 0;
     virtual int32_t Delete(const std::string& path) = 0;
     virtual int32_t SetTime(const std::string& path, uint32_t time) = 0;
+    // Makes every file written so far on the side's file system that holds
+    // the folder reach the disk: the record of a run must not claim copies
+    // that a power cut could still take back.
+    virtual int32_t Settle(const std::string& folder) = 0;
     // Holds the folder (the desktop sync folder, the device) for this run
     // alone until the side goes: ERROR_BUSY while another run holds it.
     virtual int32_t Lock(const std::string& folder) = 0;

@@ -62,7 +62,7 @@ uint32_t DeviceFolder::ToHost(std::u16string_view path, std::string& host) const
         }
         const std::string exact = host + "/" + Utf16ToUtf8(part);
         std::string found;
-        if (Exists(exact) || !FindNoCase(host, part, found)) {
+        if (Exists(exact) || !(m_lookup ? m_lookup(host, part, found) : FindNoCase(host, part, found))) {
             host = exact;
         } else {
             host += "/" + found;

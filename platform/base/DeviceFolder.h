@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,14 @@ public:
     // The handheld path of a host path inside the root; false when outside.
     bool ToDevice(std::string_view host, std::u16string& path) const;
 
+    // Replaces the case-insensitive look-up of a name that is not there as
+    // given (by default a read of the whole folder) for a caller that keeps
+    // listings of its own: true and the name found, or false. Copies of
+    // this object share the hook.
+    using NameLookup =
+        std::function<bool(const std::string& hostFolder, const std::u16string& name, std::string& found)>;
+    void SetNameLookup(NameLookup lookup) { m_lookup = std::move(lookup); }
+
     // The device folder the handheld program and kvtool work on.
     static const DeviceFolder& Current();
     static void SetCurrent(const std::string& hostRoot);
@@ -30,4 +39,5 @@ public:
 
 private:
     std::string m_root;  // absolute, without a trailing slash
+    NameLookup m_lookup;
 };

@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "platform/rapi/ConnectionManager.h"
+#include "platform/rapi/NameListings.h"
 #include "platform/base/DeviceFolder.h"
 #include "platform/base/FaultInjection.h"
 #include "platform/base/File.h"
@@ -32,6 +33,7 @@ struct RapiState {
     std::map<uintptr_t, std::u16string> handlePaths;  // for the fault hook
     uintptr_t nextHandle = 1;
     std::vector<RapiInvokeRecord> invokes;
+    CNameListings listings;  // dropped at every CeRapiInit
 };
 
 RapiState& State() {
@@ -61,6 +63,9 @@ std::optional<DeviceFolder> Device() {
         DWORD id = 0;
         if (root.empty() && !FindConnectedDevice(root, id)) return std::nullopt;
         s.device.emplace(root);
+        s.device->SetNameLookup([](const std::string& folder, const std::u16string& name, std::string& found) {
+            return State().listings.Lookup(folder, name, found);
+        });
     }
     return s.device;
 }
@@ -88,6 +93,17 @@ File* FileOf(HANDLE h) {
 
 std::u16string Str(LPCWSTR p) { return p ? std::u16string(p) : std::u16string(); }
 
+// Keeps the kept listings in step with a change the layer made itself.
+void Learn(const DeviceFolder& dev, std::u16string_view path) {
+    std::string host;
+    if (dev.ToHost(path, host) == 0) State().listings.Learn(host);
+}
+
+std::string HostOf(const DeviceFolder& dev, std::u16string_view path) {
+    std::string host;
+    return dev.ToHost(path, host) == 0 ? host : std::string();
+}
+
 std::string Trim(const std::string& s) {
     size_t b = s.find_first_not_of(" \t\r\n");
     size_t e = s.find_last_not_of(" \t\r\n");
@@ -103,6 +119,7 @@ void RapiSetDeviceFolder(const std::string& hostRoot) {
     s.device.reset();
     s.handles.clear();
     s.handlePaths.clear();
+    s.listings.Clear();
 }
 
 std::string RapiDeviceFolder() {
@@ -116,6 +133,7 @@ HRESULT CeRapiInit() {
         RapiState& s = State();
         std::lock_guard guard(s.lock);
         if (s.chosenRoot.empty()) s.device.reset();  // look for the device again
+        s.listings.Clear();
     }
     return Device() ? S_OK : E_FAIL;
 }
@@ -142,6 +160,7 @@ HANDLE CeCreateFile(LPCWSTR name, DWORD access, DWORD share, void*, DWORD dispos
         Fail(err);
         return INVALID_HANDLE_VALUE;
     }
+    if (disposition != OPEN_EXISTING && disposition != TRUNCATE_EXISTING) Learn(*dev, Str(name));
     RapiState& s = State();
     std::lock_guard guard(s.lock);
     uintptr_t key = s.nextHandle++;
@@ -279,27 +298,36 @@ BOOL CeCreateDirectory(LPCWSTR name, void*) {
     std::optional<DeviceFolder> dev;
     if (DWORD err = Prepare(RapiCallKind::CreateDirectory, dev, Str(name))) return Fail(err);
     if (DWORD err = CreateDirectory(*dev, Str(name))) return Fail(err);
+    Learn(*dev, Str(name));
     return Succeed();
 }
 
 BOOL CeDeleteFile(LPCWSTR name) {
     std::optional<DeviceFolder> dev;
     if (DWORD err = Prepare(RapiCallKind::DeleteFile, dev, Str(name))) return Fail(err);
+    std::string host = HostOf(*dev, Str(name));
     if (DWORD err = DeleteFile(*dev, Str(name))) return Fail(err);
+    State().listings.Forget(host);
     return Succeed();
 }
 
 BOOL CeMoveFile(LPCWSTR from, LPCWSTR to) {
     std::optional<DeviceFolder> dev;
     if (DWORD err = Prepare(RapiCallKind::MoveFile, dev, Str(from))) return Fail(err);
+    std::string host = HostOf(*dev, Str(from));
     if (DWORD err = MoveFile(*dev, Str(from), Str(to))) return Fail(err);
+    State().listings.Forget(host);
+    Learn(*dev, Str(to));
     return Succeed();
 }
 
 BOOL CeMoveFileReplacing(LPCWSTR from, LPCWSTR to) {
     std::optional<DeviceFolder> dev;
     if (DWORD err = Prepare(RapiCallKind::MoveFile, dev, Str(from))) return Fail(err);
+    std::string host = HostOf(*dev, Str(from));
     if (DWORD err = MoveFileReplacing(*dev, Str(from), Str(to))) return Fail(err);
+    State().listings.Forget(host);
+    Learn(*dev, Str(to));
     return Succeed();
 }
 
