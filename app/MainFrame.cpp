@@ -1,7 +1,7 @@
 #include "app/MainFrame.h"
 
 #include "app/Icons.h"
-#include "app/MainMenu.h"
+#include "resources/ResourceMenus.h"
 #include "handheld/RegisteredMessages.h"
 #include "handheld/Strings.h"
 #include "platform/framework/Application.h"
@@ -80,7 +80,7 @@ bool CMainFrame::CreateBars() {
     m_menuBar = std::make_unique<MenuBar>();
     if (!m_menuBar->Create(this, SHCMBF_HIDESIPBUTTON))
         return false;
-    if (!m_menuBar->InsertMenuBar(LoadMainMenu(), LoadString(IDS_TOOLS)))
+    if (!m_menuBar->InsertMenuBar(LoadMenuResource(IDM_TOOLS), LoadString(IDS_TOOLS)))
         return false;
     auto toolBar = std::make_unique<ToolBar>();
     if (!toolBar->Create(m_menuBar.get(), {0, 0, 1, 1}, 0, u"", WS_CHILD | WS_VISIBLE))

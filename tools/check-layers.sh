@@ -18,14 +18,15 @@ allowed() {
     imaging)            echo "platform/base platform/gdi imaging" ;;
     catalogue)          echo "platform/base platform/gdi imaging catalogue" ;;
     handheld)           echo "platform/base platform/registry platform/gdi platform/window catalogue imaging handheld" ;;
+    resources)          echo "platform/base platform/gdi platform/window platform/controls platform/shell platform/framework handheld resources" ;;
     browser|viewer|dialogs|sharing)
-                        echo "platform/base platform/registry platform/gdi platform/fonts platform/png platform/window platform/controls platform/shell platform/framework imaging catalogue handheld $1" ;;
+                        echo "platform/base platform/registry platform/gdi platform/fonts platform/png platform/window platform/controls platform/shell platform/framework imaging catalogue handheld resources $1" ;;
     desktop)            echo "platform/base platform/registry platform/rapi imaging catalogue desktop" ;;
     *)                  echo "*" ;;
     esac
 }
 status=0
-for dir in platform/* imaging catalogue handheld browser viewer dialogs sharing desktop; do
+for dir in platform/* imaging catalogue handheld resources browser viewer dialogs sharing desktop; do
     [ -d "$dir" ] || continue
     ok=$(allowed "$dir")
     while IFS= read -r line; do
