@@ -231,6 +231,24 @@ TEST_F(KestrelviewViewTest, AQuickTapElsewhereStillReachesThePhoto) {
     EXPECT_EQ(Only(view.photoLog, {WM_LBUTTONDOWN, WM_LBUTTONUP}).size(), 2u);
 }
 
+// A renamed photo's row is put back in its place with its selection; a
+// removed one's row goes, and its former row is told.
+TEST_F(KestrelviewViewTest, RowsAreUpdatedInPlaceAndRemoved) {
+    Start(5);
+    view.List().SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
+    CImageItem* third = view.List().RecordAt(2);
+    view.UpdateRow(third);
+    EXPECT_EQ(view.List().GetItemCount(), 5);
+    EXPECT_NE(view.List().GetItemState(2, LVIS_SELECTED), 0u);
+    EXPECT_TRUE(third->IsSelected());
+    EXPECT_EQ(view.RemoveRow(third), 2);
+    EXPECT_EQ(view.List().GetItemCount(), 4);
+    EXPECT_TRUE(view.List().IsRedrawOn());
+    auto removed = view.Catalogue().Remove(third);
+    EXPECT_EQ(RowNames(), (std::vector<std::u16string>{u"img000.jpg", u"img001.jpg", u"img003.jpg", u"img004.jpg"}));
+    EXPECT_EQ(view.RemoveRow(removed.get()), -1);
+}
+
 TEST_F(KestrelviewViewTest, SizesBelowOneKibibyteShowOneK) {
     MakeHostDirs(device.Host("My Documents/Kestrelview"));
     const struct {
