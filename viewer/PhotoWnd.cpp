@@ -228,7 +228,15 @@ void CPhotoWnd::OnChar(char16_t ch) {
     }
 }
 
+// A zoom bar button takes the focus when pressed; the keys go back to the
+// view that passes them on, so that Up and Down still change the photo.
+void CPhotoWnd::ReturnFocus() {
+    const HWND focus = GetFocus();
+    if (focus && m_zoomBar.IsChild(focus)) SetFocus(GetParent());
+}
+
 void CPhotoWnd::OnCommand(int id) {
+    ReturnFocus();
     switch (id) {
     case ID_ZOOM_DONE: LeaveZoom(); break;
     case ID_ZOOM_FIT: ZoomToFit(); break;

@@ -72,6 +72,7 @@ private:
     void OnCommand(int id);
     void OnSlider(uint16_t code, int position);
     void LeavePicture();
+    void ReturnFocus();
     void ZoomChanged();
     void PaintZoomed(DeviceContext& dc);
     int RenderZoom();

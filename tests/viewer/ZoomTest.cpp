@@ -165,4 +165,17 @@ TEST_F(ZoomTest, TheControlsStepThroughTheLevels) {
     EXPECT_EQ(photo.LastError(), 0);
 }
 
+// Tapping a button of the bar leaves the keys with the view.
+TEST_F(ZoomTest, AfterAZoomButtonTheKeysGoToTheViewAgain) {
+    Open(false);
+    SetFocus(&parent);
+    photo.EnterZoom();
+    Paint();
+    HWND plus = photo.ZoomBar().GetDlgItem(ID_ZOOM_IN);
+    screen.backend.Tap(plus->ClientToScreen({8, 10}));
+    screen.Run();
+    EXPECT_EQ(photo.Zoom().Level(), 1);
+    EXPECT_EQ(GetFocus(), &parent);
+}
+
 }  // namespace
