@@ -29,7 +29,7 @@ protected:
     void Shot(const std::string& name) {
         screen.manager.UpdateWindow(&photo);
         screen.manager.UpdateWindow(&photo.ZoomBar());
-        for (HWND control : photo.ZoomBar().Children()) screen.manager.UpdateWindow(control);
+        for (Window* control : photo.ZoomBar().Children()) screen.manager.UpdateWindow(control);
         EXPECT_EQ(WritePng(shots / name, screen.manager.Screen()), 0u);
     }
 };

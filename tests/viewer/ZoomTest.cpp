@@ -171,7 +171,7 @@ TEST_F(ZoomTest, AfterAZoomButtonTheKeysGoToTheViewAgain) {
     SetFocus(&parent);
     photo.EnterZoom();
     Paint();
-    HWND plus = photo.ZoomBar().GetDlgItem(ID_ZOOM_IN);
+    Window* plus = photo.ZoomBar().GetDlgItem(ID_ZOOM_IN);
     screen.backend.Tap(plus->ClientToScreen({8, 10}));
     screen.Run();
     EXPECT_EQ(photo.Zoom().Level(), 1);
