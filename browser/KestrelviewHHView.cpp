@@ -1,5 +1,6 @@
 #include "browser/KestrelviewHHView.h"
 
+#include "handheld/FullScreen.h"
 #include "handheld/ViewModes.h"
 #include "catalogue/CatalogueStrings.h"
 #include "catalogue/ImageScanner.h"
@@ -248,6 +249,13 @@ LRESULT CKestrelviewHHView::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
         return SendMessage(ModeControl(), message, wParam, lParam);
     case WM_DESTROY:
         SaveColumnWidths();
+        break;
+    case WM_SETFOCUS:
+        // One photo alone covers the whole screen. The view gets the focus
+        // when the list or grid that held it is hidden for that photo.
+        if (m_mode == VIEW_SINGLE)
+            if (CFullScreenSwitch* fullScreen = GetFullScreenSwitch())
+                fullScreen->SetFullScreen(true, true);
         break;
     default:
         break;

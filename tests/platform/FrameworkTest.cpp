@@ -145,6 +145,20 @@ TEST_F(FrameworkTest, AcceleratorsBecomeCommandsOnlyWithTheirModifiers) {
     EXPECT_EQ(taken, std::vector<std::string>{"application"});
 }
 
+TEST_F(FrameworkTest, ActivatingTheFrameGivesItsViewTheFocus) {
+    ASSERT_TRUE(Open());
+    WindowManager& manager = screen.manager;
+    View* view = Frame().GetActiveView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(manager.GetFocus(), nullptr);
+    Frame().ActivateFrame();
+    EXPECT_EQ(manager.GetActiveWindow(), &Frame());
+    EXPECT_EQ(manager.GetFocus(), view);
+    // Hidden, the view hands the focus back to the frame, which keeps it.
+    view->ShowWindow(false);
+    EXPECT_EQ(manager.GetFocus(), &Frame());
+}
+
 TEST_F(FrameworkTest, ExitClosesTheFrameAndEndsTheLoop) {
     ASSERT_TRUE(Open());
     PostMessage(&Frame(), WM_COMMAND, ID_APP_EXIT, 0);

@@ -224,6 +224,48 @@ TEST_F(WindowManagerTest, FocusMovesWithNoticesAndFallsBackToTheParent) {
     EXPECT_EQ(screen.manager.GetFocus(), &top);
 }
 
+TEST_F(WindowManagerTest, HidingTheFocusedChildPassesTheFocusToItsParentInOrder) {
+    LoggingWindow inner{&log};
+    ASSERT_TRUE(inner.Create(&a, {0, 0, 50, 50}, 3, u"inner", WS_CHILD | WS_VISIBLE));
+    screen.manager.SetFocus(&inner);
+    log.clear();
+    a.ShowWindow(false);  // holds the focus through its child
+    EXPECT_EQ(screen.manager.GetFocus(), &top);
+    EXPECT_EQ(Only(log, {WM_SETFOCUS, WM_KILLFOCUS}),
+              (std::vector<Seen>{{&inner, WM_KILLFOCUS, WPARAM(HWND(&top)), 0},
+                                 {&top, WM_SETFOCUS, WPARAM(HWND(&inner)), 0}}));
+}
+
+TEST_F(WindowManagerTest, ClosingTheActiveWindowGivesActivationAndFocusBack) {
+    screen.manager.SetFocus(&b);
+    LoggingWindow box{&log};
+    ASSERT_TRUE(box.Create(nullptr, {20, 20, 200, 200}, 0, u"box", WS_VISIBLE));
+    log.clear();
+    screen.manager.SetFocus(&box);
+    EXPECT_EQ(screen.manager.GetActiveWindow(), &box);
+    box.Destroy();
+    EXPECT_EQ(screen.manager.GetActiveWindow(), &top);
+    EXPECT_EQ(screen.manager.GetFocus(), &top);
+    EXPECT_EQ(Only(log, {WM_ACTIVATE, WM_SETFOCUS, WM_KILLFOCUS}),
+              (std::vector<Seen>{{&top, WM_ACTIVATE, WA_INACTIVE, LPARAM(HWND(&box))},
+                                 {&box, WM_ACTIVATE, WA_ACTIVE, LPARAM(HWND(&top))},
+                                 {&b, WM_KILLFOCUS, WPARAM(HWND(&box)), 0},
+                                 {&box, WM_SETFOCUS, WPARAM(HWND(&b)), 0},
+                                 // While it goes, the box loses the focus and is deactivated.
+                                 {&box, WM_KILLFOCUS, 0, 0},
+                                 {&box, WM_ACTIVATE, WA_INACTIVE, LPARAM(HWND(&top))},
+                                 {&top, WM_ACTIVATE, WA_ACTIVE, LPARAM(HWND(&box))},
+                                 {&top, WM_SETFOCUS, 0, 0}}));
+    // Keys with the focus nowhere go to the active window.
+    screen.manager.SetFocus(nullptr);
+    log.clear();
+    screen.backend.Key(VK_DOWN);
+    screen.Run();
+    const std::vector<Seen> keys = Only(log, {WM_KEYDOWN, WM_KEYUP});
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_EQ(keys[0].hwnd, &top);
+}
+
 TEST_F(WindowManagerTest, StaleHandleIsRefusedAfterAnotherWindowTakesItsPlace) {
     // The second window is built in the very memory of the first.
     alignas(LoggingWindow) unsigned char storage[sizeof(LoggingWindow)];
