@@ -4,17 +4,28 @@
 
 #include <memory>
 
-#include "catalogue/CatalogueStrings.h"
 #include "catalogue/CategoryDB.h"
 #include "catalogue/FileOperations.h"
 #include "catalogue/FolderList.h"
 #include "platform/shell/Menu.h"
 #include "platform/shell/MessageBoxWindow.h"
+#include "resources/ResourceMenus.h"
 
+namespace {
+
+// Popup 0 of a menu resource, owned by the loaded bar.
+Menu* PopupOf(const std::unique_ptr<Menu>& bar) { return bar ? bar->GetSubMenu(0) : nullptr; }
+
+}  // namespace
+
+// Menu 154: the categories go in before its "Unfiled", the photo's own checked.
 void CThumbnailGrid::CategoryPopup(CImageItem& record, Point screen) {
+    const std::unique_ptr<Menu> bar = LoadMenuResource(IDM_GRID_CATEGORY);
+    Menu* menu = PopupOf(bar);
     const CCategoryDB* db = m_context.categories;
+    if (!menu)
+        return;
     std::vector<RecordId> ids;
-    Menu menu;
     bool filed = false;
     if (db)
         for (size_t i = 0; i < db->Count(); ++i) {
@@ -23,12 +34,13 @@ void CThumbnailGrid::CategoryPopup(CImageItem& record, Point screen) {
                 continue;
             const bool current = category.id == record.GetCategory();
             filed = filed || current;
-            menu.AppendItem(MF_STRING | (current ? MF_CHECKED : 0), ID_CATEGORY_FIRST + UINT(ids.size()),
-                            category.Name());
+            menu->InsertItem(UINT(ids.size()), MF_STRING | (current ? MF_CHECKED : 0),
+                             ID_CATEGORY_FIRST + UINT(ids.size()), category.Name());
             ids.push_back(category.id);
         }
-    menu.AppendItem(MF_STRING | (filed ? 0 : MF_CHECKED), ID_UNFILED, STRING_UNFILED);
-    const UINT command = TrackPopupMenu(menu, TPM_RETURNCMD, screen.x, screen.y, this);
+    if (!filed)
+        menu->CheckMenuItem(ID_UNFILED, MF_BYCOMMAND | MF_CHECKED);
+    const UINT command = TrackPopupMenu(*menu, TPM_RETURNCMD, screen.x, screen.y, this);
     if (command == ID_UNFILED)
         ApplyCategory(record, CATEGORY_ID_UNFILED);
     else if (command >= ID_CATEGORY_FIRST && command - ID_CATEGORY_FIRST < ids.size())
@@ -51,19 +63,23 @@ void CThumbnailGrid::ApplyCategory(CImageItem& record, const RecordId& category)
     }
 }
 
+// Menu 156 without its "All" (a photo is moved to a location, not to all of
+// them): one item per location, 5000 + its position, the photo's own checked.
 void CThumbnailGrid::LocationPopup(CImageItem& record, Point screen) {
-    if (!m_context.locations)
+    const std::unique_ptr<Menu> bar = LoadMenuResource(IDM_LOCATION);
+    Menu* menu = PopupOf(bar);
+    if (!m_context.locations || !menu)
         return;
+    menu->RemoveAll();
     std::vector<const CFolderItem*> locations;
-    Menu menu;
     for (const auto& item : m_context.locations->GetItems()) {
         const bool current = record.IsUnder(item->GetPath()) &&
                              GridCellPainter::LocationName(record, m_context.locations) == item->GetName();
-        menu.AppendItem(MF_STRING | (current ? MF_CHECKED : 0), ID_LOCATION_FIRST + UINT(locations.size()),
-                        item->GetName());
+        menu->AppendItem(MF_STRING | (current ? MF_CHECKED : 0), ID_LOCATION_FIRST + UINT(locations.size()),
+                         item->GetName());
         locations.push_back(item.get());
     }
-    const UINT command = TrackPopupMenu(menu, TPM_RETURNCMD, screen.x, screen.y, this);
+    const UINT command = TrackPopupMenu(*menu, TPM_RETURNCMD, screen.x, screen.y, this);
     if (command >= ID_LOCATION_FIRST && command - ID_LOCATION_FIRST < locations.size())
         ApplyLocation(record, *locations[command - ID_LOCATION_FIRST]);
 }
