@@ -8,11 +8,11 @@
 
 namespace {
 
-struct ColumnSpec {
+struct ColumnInfo {
     uint32_t id;
     const char16_t* heading;
 };
-constexpr ColumnSpec COLUMNS[COLUMN_COUNT] = {
+constexpr ColumnInfo COLUMNS[COLUMN_COUNT] = {
     {COLUMN_LOCATION, u"Location"}, {COLUMN_NAME, u"Name"},       {COLUMN_CATEGORY, u"Category"},
     {COLUMN_SIZE, u"Size"},         {COLUMN_DIMENSIONS, u"Dimensions"}, {COLUMN_DATE, u"Date"},
     {COLUMN_NOTE, u""},
@@ -75,7 +75,7 @@ void CKestrelviewView::BuildColumns() {
         m_list.DeleteColumn(0);
     const ColumnWidths widths = GetColumnWidths();
     int position = 0;
-    for (const ColumnSpec& column : COLUMNS) {
+    for (const ColumnInfo& column : COLUMNS) {
         if (!IsShown(column.id))
             continue;
         const int width = std::clamp<int>(widths[column.id], MIN_COLUMN_WIDTH, MAX_COLUMN_WIDTH);
@@ -100,7 +100,7 @@ void CKestrelviewView::SaveColumnWidths() {
         return;
     ColumnWidths widths = GetColumnWidths();
     int position = 0;
-    for (const ColumnSpec& column : COLUMNS) {
+    for (const ColumnInfo& column : COLUMNS) {
         if (!IsShown(column.id) || position >= header->GetItemCount())
             continue;
         widths[column.id] = uint16_t(m_list.GetColumnWidth(position++));
