@@ -3,11 +3,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 
 #include "desktop/ConnectionSink.h"
 #include "desktop/KVPlatform.h"
 #include "desktop/SyncEngine.h"
 #include "desktop/SyncTypes.h"
+#include "desktop/UserDirs.h"
 #include "platform/rapi/CeServices.h"
 #include "platform/rapi/ConnectionManager.h"
 #include "platform/rapi/Rapi.h"
@@ -44,24 +46,13 @@ struct DeviceScreen {
 };
 constexpr DeviceScreen kScreens[] = {{u"PocketPC", 240, 320, 16}, {u"SmartPhone", 176, 220, 16}};
 
-// The documents folder named in the freedesktop user-dirs file, "" when it
-// names none: XDG_DOCUMENTS_DIR="$HOME/Dokumente" or an absolute path.
+// The documents folder named in the user's user-dirs file, if any.
 std::string UserDirsDocuments(const std::string& home) {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     std::string file = (config && *config ? std::string(config) : home + "/.config") + "/user-dirs.dirs";
     std::ifstream in(file);
-    std::string line;
-    while (std::getline(in, line)) {
-        const std::string key = "XDG_DOCUMENTS_DIR=";
-        size_t at = line.find_first_not_of(" \t");
-        if (at == std::string::npos || line.compare(at, key.size(), key) != 0) continue;
-        std::string value = line.substr(at + key.size());
-        if (value.size() < 2 || value.front() != '"' || value.back() != '"') return {};
-        value = value.substr(1, value.size() - 2);
-        if (value.rfind("$HOME", 0) == 0) return home.empty() ? std::string() : home + value.substr(5);
-        return value.empty() || value[0] != '/' ? std::string() : value;
-    }
-    return {};
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return DocumentsFolderFromUserDirs(text, home);
 }
 
 std::string PersonalFolder() {

@@ -24,6 +24,8 @@ namespace {
 
 std::atomic<uint32_t> g_pollInterval{250};
 thread_local int t_apartmentCount = 0;
+std::mutex g_hookLock;
+std::function<void(bool)> g_changeHook;
 
 bool DeviceFolderPresent(const CeSvcPartnership& p) {
     if (p.deviceFolder.empty()) return false;
@@ -141,6 +143,8 @@ private:
                 sink->OnLogDisconnection();
             }
         }
+        std::lock_guard hookGuard(g_hookLock);
+        if (g_changeHook) g_changeHook(now);
     }
 
     std::atomic<ULONG> m_refs{0};
@@ -186,6 +190,11 @@ bool FindConnectedDevice(std::string& hostRoot, DWORD& profile) {
         return true;
     }
     return false;
+}
+
+void SetConnectionChangeHook(std::function<void(bool connected)> hook) {
+    std::lock_guard guard(g_hookLock);
+    g_changeHook = std::move(hook);
 }
 
 void SetConnectionPollInterval(uint32_t milliseconds) { g_pollInterval = milliseconds ? milliseconds : 1; }

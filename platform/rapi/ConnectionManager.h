@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/rapi/Rapi.h"
@@ -92,3 +93,6 @@ bool FindConnectedDevice(std::string& hostRoot, DWORD& profile);
 
 // How often the manager's watcher looks at the device folders.
 void SetConnectionPollInterval(uint32_t milliseconds);
+// Called on the watcher's thread after every advised sink has been told of
+// a change, so a test can wait for the change itself (empty: none).
+void SetConnectionChangeHook(std::function<void(bool connected)> hook);

@@ -4,10 +4,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
+#include <condition_variable>
+#include <mutex>
 
 #include "desktop/ConnectionSink.h"
 #include "desktop/KVPlatform.h"
+#include "desktop/UserDirs.h"
 #include "platform/rapi/CeServices.h"
 #include "platform/rapi/ConnectionManager.h"
 #include "platform/base/MessageBox.h"
@@ -104,13 +106,21 @@ TEST(ExportsTest, AUserIsActiveWhileItsDeviceFolderCarriesItsIdentity) {
     EXPECT_FALSE(IsPlatformUserActive("", "", profile + 1));
 
     // The device goes away: the watcher reports the disconnection.
+    std::mutex lock;
+    std::condition_variable changed;
+    bool gone = false;
+    SetConnectionChangeHook([&](bool connected) {
+        std::lock_guard guard(lock);
+        gone = gone || !connected;
+        changed.notify_all();
+    });
     WriteHostFile(device / "Windows/KVDevice.txt", {});
-    bool active = true;
-    for (int i = 0; i < 400 && active; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        active = IsPlatformUserActive("", "", profile);
+    {
+        std::unique_lock wait(lock);
+        EXPECT_TRUE(changed.wait_for(wait, std::chrono::seconds(30), [&] { return gone; }));
     }
-    EXPECT_FALSE(active);
+    EXPECT_FALSE(IsPlatformUserActive("", "", profile));
+    SetConnectionChangeHook(nullptr);
     ReleasePlatform();
     SetConnectionPollInterval(250);
 }
@@ -190,6 +200,27 @@ TEST(ExportsTest, OverlongBrandOrFolderIsRefusedNotCut) {
     EXPECT_EQ(2, std::count(shown.begin(), shown.end(), ">>> Unexpected error 206."));
     SetMessageBoxSink(nullptr);
     RapiSetDeviceFolder("");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(UserDirsTest, TheDocumentsFolderIsReadAsTheFileWritesIt) {
+    struct Case {
+        const char* text;
+        const char* expected;
+    } cases[] = {
+        {"# comment\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n", "/home/u/Dokumente"},
+        {"  XDG_DOCUMENTS_DIR=\"/srv/docs\"\r\n", "/srv/docs"},
+        {"XDG_DOCUMENTS_DIR=\"$HOME\"", "/home/u"},
+        {"XDG_DOCUMENTS_DIR=\"$HOMEWORK\"", ""},
+        {"XDG_DOCUMENTS_DIR=relative", ""},
+        {"XDG_DOCUMENTS_DIR=\"docs\"", ""},
+        {"#XDG_DOCUMENTS_DIR=\"/x\"", ""},
+        {"", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.expected, DocumentsFolderFromUserDirs(c.text, "/home/u")) << c.text;
 }
 
 }  // namespace
