@@ -95,13 +95,15 @@ protected:
         ASSERT_EQ(SetTrailerNote(u"\\My Documents\\Kestrelview\\ian_exiforg_canon-ixus.jpg",
                                  u"Grandmother's garden in June, the roses out and the old bench"),
                   0);
+        // A wait lets the thumbnail threads work for as long as they are busy,
+        // and passes at once when they are done: long waits cost nothing.
         const std::string script =
-            "wait 5000\nshot " + (shots / "thumbnails.png") + "\n" +
+            "wait 60000\nshot " + (shots / "thumbnails.png") + "\n" +
             "tap 110 120\nwait 1000\nshot " + (shots / "selected.png") + "\n" +
             "tap " + std::to_string(GALLERY_BUTTON_X) + " " + std::to_string(MODE_BUTTON_Y) +
-            "\nwait 5000\nshot " + (shots / "gallery.png") + "\n" +
+            "\nwait 60000\nshot " + (shots / "gallery.png") + "\n" +
             "tap " + std::to_string(DETAIL_BUTTON_X) + " " + std::to_string(MODE_BUTTON_Y) +
-            "\nwait 5000\nshot " + (shots / "detail.png") + "\n" +
+            "\nwait 60000\nshot " + (shots / "detail.png") + "\n" +
             "tap " + std::to_string(LIST_BUTTON_X) + " " + std::to_string(MODE_BUTTON_Y) +
             "\nwait 1000\nshot " + (shots / "list.png") + "\n";
         ASSERT_EQ(RunScript(root.Root(), script), 0);
