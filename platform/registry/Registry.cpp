@@ -10,6 +10,7 @@
 
 #include "platform/base/DeviceFolder.h"
 #include "platform/base/WinError.h"
+#include "platform/registry/HiveLock.h"
 
 namespace {
 
@@ -109,6 +110,10 @@ uint32_t Modify(HKEY key, std::u16string_view subKey, Change change) {
     std::lock_guard lock(s.mutex);
     OpenKey target;
     if (uint32_t err = ResolvePath(s, key, subKey, target)) return err;
+    // Another process may write the hive meanwhile: its change is read
+    // under the lock and kept.
+    HiveLock writers;
+    if (uint32_t err = writers.Acquire(target.hivePath)) return err;
     RegistryHive hive;
     if (uint32_t err = hive.Load(target.hivePath)) return err;
     bool changed = false;
@@ -146,9 +151,14 @@ uint32_t RegCreateKeyEx(HKEY key, std::u16string_view subKey, HKEY* result,
     RegistryHive hive;
     if (uint32_t err = hive.Load(target.hivePath)) return err;
     bool created = false;
-    hive.Create(target.path, &created);
-    if (created) {
-        if (uint32_t err = hive.Save(target.hivePath)) return err;
+    if (target.path.size() > 1 && !hive.Find(target.path)) {
+        HiveLock writers;
+        if (uint32_t err = writers.Acquire(target.hivePath)) return err;
+        if (uint32_t err = hive.Load(target.hivePath)) return err;
+        hive.Create(target.path, &created);
+        if (created) {
+            if (uint32_t err = hive.Save(target.hivePath)) return err;
+        }
     }
     if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
     *result = AddHandle(s, std::move(target));

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <optional>
+#include <unordered_map>
 
 #include "platform/base/Text.h"
 #include "platform/base/AtomicWrite.h"
@@ -362,11 +363,42 @@ uint32_t SplitRegistryPath(std::u16string_view subKey, RegistryPath& components)
     }
 }
 
+namespace {
+std::u16string Folded(std::u16string_view name) {
+    std::u16string folded(name);
+    for (char16_t& c : folded) c = FoldCase(c);
+    return folded;
+}
+
+// Where each value of a key parsed so far lies, by its name with case
+// folded, so that a hive of thousands of values is read in linear time.
+using ValueIndex = std::unordered_map<std::u16string, size_t>;
+
+std::u16string FoldedPath(const RegistryPath& path) {
+    std::u16string joined;
+    for (const std::u16string& part : path) joined += Folded(part) + u'\\';
+    return joined;
+}
+
+// A value given twice keeps the last data, under the name first given.
+void PutValue(RegistryKeyNode& key, ValueIndex& index, RegistryValue value) {
+    const auto [at, added] = index.try_emplace(Folded(value.name), key.values.size());
+    if (added) {
+        key.values.push_back(std::move(value));
+    } else {
+        key.values[at->second].type = value.type;
+        key.values[at->second].data = std::move(value.data);
+    }
+}
+}  // namespace
+
 RegistryHive RegistryHive::Parse(std::string_view raw) {
     RegistryHive hive;
     const std::string text = ToUtf8Text(raw);
     const std::vector<std::string_view> lines = SplitLines(text);
     RegistryKeyNode* current = nullptr;  // values before any key are skipped
+    std::unordered_map<std::u16string, ValueIndex> indexes;
+    ValueIndex* currentIndex = nullptr;
     bool first = true;
     for (size_t i = 0; i < lines.size(); ++i) {
         std::string_view line = Trim(lines[i]);
@@ -378,10 +410,11 @@ RegistryHive RegistryHive::Parse(std::string_view raw) {
         if (line.front() == '[') {
             auto path = ParseKeyLine(line);
             current = path ? &hive.Create(*path) : nullptr;
+            currentIndex = path ? &indexes[FoldedPath(*path)] : nullptr;
         } else if (line.front() == '"' || line.front() == '@') {
             std::string joined = JoinContinuations(lines, i);
             auto value = ParseValueLine(joined);
-            if (value && current) current->SetValue(value->name, value->type, std::move(value->data));
+            if (value && current) PutValue(*current, *currentIndex, std::move(*value));
         }
     }
     return hive;
@@ -461,26 +494,22 @@ uint32_t RegistryHive::Load(const std::string& hostPath) {
     return result;
 }
 
-namespace {
-
-uint32_t MakeFolders(const std::string& folder) {
+uint32_t MakeHiveFolders(const std::string& folder) {
     if (folder.empty()) return ERROR_SUCCESS;
     struct stat st {};
     if (stat(folder.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 0 : ERROR_PATH_NOT_FOUND;
     size_t slash = folder.find_last_of('/');
     if (slash != std::string::npos && slash > 0) {
-        if (uint32_t err = MakeFolders(folder.substr(0, slash))) return err;
+        if (uint32_t err = MakeHiveFolders(folder.substr(0, slash))) return err;
     }
     if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) return WinErrorFromErrno(errno, folder);
     return ERROR_SUCCESS;
 }
 
-}  // namespace
-
 uint32_t RegistryHive::Save(const std::string& hostPath) const {
     size_t slash = hostPath.find_last_of('/');
     if (slash != std::string::npos) {
-        if (uint32_t err = MakeFolders(hostPath.substr(0, slash))) return err;
+        if (uint32_t err = MakeHiveFolders(hostPath.substr(0, slash))) return err;
     }
     return ReplaceHostFile(hostPath, Serialize(), 0600);
 }

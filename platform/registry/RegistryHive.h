@@ -95,6 +95,9 @@ private:
     std::vector<RegistryKeyNode> m_roots;
 };
 
+// Makes a hive's folder and its missing parents. 0 or a Windows error.
+uint32_t MakeHiveFolders(const std::string& folder);
+
 // Splits a key path relative to a key ("A\B\C") and checks each name (not
 // empty, at most 255 characters, no control characters). An empty path is
 // the key itself. 0 or ERROR_INVALID_PARAMETER.
