@@ -23,53 +23,30 @@ struct Picture {
     const uint32_t* Row(int32_t y) const { return pixels + size_t(y) * (strideBytes / 4); }
 };
 
-// Red, green, blue bytes of every pixel, rows packed.
-std::vector<uint8_t> PackRgb(const Picture& picture) {
-    std::vector<uint8_t> rgb(size_t(picture.width) * size_t(picture.height) * 3);
-    uint8_t* out = rgb.data();
+// Red, green, blue (and, with alpha, the top byte) of every pixel, rows packed.
+std::vector<uint8_t> PackBytes(const Picture& picture, bool alpha) {
+    std::vector<uint8_t> bytes;
+    bytes.reserve(size_t(picture.width) * size_t(picture.height) * (alpha ? 4 : 3));
     for (int32_t y = 0; y < picture.height; ++y) {
         const uint32_t* row = picture.Row(y);
         for (int32_t x = 0; x < picture.width; ++x) {
-            *out++ = uint8_t(row[x] >> 16);
-            *out++ = uint8_t(row[x] >> 8);
-            *out++ = uint8_t(row[x]);
+            bytes.insert(bytes.end(), {uint8_t(row[x] >> 16), uint8_t(row[x] >> 8), uint8_t(row[x])});
+            if (alpha) bytes.push_back(uint8_t(row[x] >> 24));
         }
     }
-    return rgb;
+    return bytes;
 }
 
-uint32_t WritePngPicture(const std::string& path, const Picture& picture) {
+uint32_t WritePngPicture(const std::string& path, const Picture& picture, bool alpha) {
     if (!picture.IsValid()) return ERROR_INVALID_PARAMETER;
-    const std::vector<uint8_t> rgb = PackRgb(picture);
+    const std::vector<uint8_t> bytes = PackBytes(picture, alpha);
     return ReplaceHostFile(path, [&](FILE* file) {
         png_image image{};
         image.version = PNG_IMAGE_VERSION;
         image.width = png_uint_32(picture.width);
         image.height = png_uint_32(picture.height);
-        image.format = PNG_FORMAT_RGB;
-        const int ok = png_image_write_to_stdio(&image, file, 0, rgb.data(), 0, nullptr);
-        png_image_free(&image);
-        return ok != 0;
-    });
-}
-
-uint32_t WritePngRgba(const std::string& path, const Picture& picture) {
-    if (!picture.IsValid()) return ERROR_INVALID_PARAMETER;
-    std::vector<uint8_t> rgba;
-    rgba.reserve(size_t(picture.width) * size_t(picture.height) * 4);
-    for (int32_t y = 0; y < picture.height; ++y) {
-        for (int32_t x = 0; x < picture.width; ++x) {
-            const uint32_t p = picture.Row(y)[x];
-            rgba.insert(rgba.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), uint8_t(p >> 24)});
-        }
-    }
-    return ReplaceHostFile(path, [&](FILE* file) {
-        png_image image{};
-        image.version = PNG_IMAGE_VERSION;
-        image.width = png_uint_32(picture.width);
-        image.height = png_uint_32(picture.height);
-        image.format = PNG_FORMAT_RGBA;
-        const int ok = png_image_write_to_stdio(&image, file, 0, rgba.data(), 0, nullptr);
+        image.format = alpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+        const int ok = png_image_write_to_stdio(&image, file, 0, bytes.data(), 0, nullptr);
         png_image_free(&image);
         return ok != 0;
     });
@@ -77,7 +54,7 @@ uint32_t WritePngRgba(const std::string& path, const Picture& picture) {
 
 uint32_t WritePpmPicture(const std::string& path, const Picture& picture) {
     if (!picture.IsValid()) return ERROR_INVALID_PARAMETER;
-    const std::vector<uint8_t> rgb = PackRgb(picture);
+    const std::vector<uint8_t> rgb = PackBytes(picture, false);
     return ReplaceHostFile(path, [&](FILE* file) {
         return fprintf(file, "P6\n%d %d\n255\n", int(picture.width), int(picture.height)) > 0 &&
                fwrite(rgb.data(), 1, rgb.size(), file) == rgb.size();
@@ -105,12 +82,12 @@ struct BitmapPicture {
 
 uint32_t WritePng(const std::string& hostPath, const uint32_t* pixels, int32_t width,
                   int32_t height, size_t strideBytes) {
-    return WritePngPicture(hostPath, {pixels, width, height, strideBytes});
+    return WritePngPicture(hostPath, {pixels, width, height, strideBytes}, false);
 }
 
 uint32_t WritePngWithAlpha(const std::string& hostPath, const uint32_t* pixels, int32_t width,
                            int32_t height, size_t strideBytes) {
-    return WritePngRgba(hostPath, {pixels, width, height, strideBytes});
+    return WritePngPicture(hostPath, {pixels, width, height, strideBytes}, true);
 }
 
 uint32_t WritePpm(const std::string& hostPath, const uint32_t* pixels, int32_t width,
@@ -119,7 +96,7 @@ uint32_t WritePpm(const std::string& hostPath, const uint32_t* pixels, int32_t w
 }
 
 uint32_t WritePng(const std::string& hostPath, const Bitmap& bitmap) {
-    return WritePngPicture(hostPath, BitmapPicture(bitmap).picture);
+    return WritePngPicture(hostPath, BitmapPicture(bitmap).picture, false);
 }
 
 uint32_t WritePpm(const std::string& hostPath, const Bitmap& bitmap) {
