@@ -2,6 +2,7 @@
 
 #include <exiv2/exiv2.hpp>
 
+#include <cstdlib>
 #include <fstream>
 #include <mutex>
 #include <sstream>
@@ -31,6 +32,11 @@ void InitialiseOnce() {
     std::call_once(once, [] {
         Exiv2::XmpParser::initialize();
         Exiv2::XmpProperties::registerNs(OWN_NAMESPACE, OWN_PREFIX);
+        // The registered namespace and the toolkit hold memory until undone.
+        std::atexit([] {
+            Exiv2::XmpProperties::unregisterNs();
+            Exiv2::XmpParser::terminate();
+        });
     });
 }
 
