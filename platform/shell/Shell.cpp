@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/shell/InputPanelWindow.h"
+#include "platform/shell/ShellChangeNotifier.h"
 #include "platform/shell/TaskBar.h"
 #include "platform/window/WindowManager.h"
 
@@ -17,7 +18,8 @@ Rect PanelRect() {
 
 Shell::Shell()
     : m_previous(g_shell), m_taskBar(std::make_unique<TaskBar>()),
-      m_inputPanel(std::make_unique<InputPanelWindow>()) {
+      m_inputPanel(std::make_unique<InputPanelWindow>()),
+      m_changeNotifier(std::make_unique<ShellChangeNotifier>(*WindowManager::Current())) {
     g_shell = this;
     m_taskBar->Create({0, 0, SCREEN_WIDTH, TASK_BAR_HEIGHT});
     m_inputPanel->Create(PanelRect());
@@ -26,6 +28,7 @@ Shell::Shell()
 Shell::~Shell() {
     // The windows go before the shell stops being current, so that nothing
     // they send on the way finds a half-destroyed shell.
+    m_changeNotifier.reset();
     m_inputPanel->Destroy();
     m_taskBar->Destroy();
     g_shell = m_previous;

@@ -8,6 +8,7 @@
 
 class TaskBar;
 class InputPanelWindow;
+class ShellChangeNotifier;
 
 // The handheld screen's fixed bands.
 constexpr int32_t TASK_BAR_HEIGHT = 26;
@@ -73,12 +74,15 @@ public:
     int BeepCount() const { return m_beeps; }
 
     TaskBar& GetTaskBar() { return *m_taskBar; }
+    // Change notifications of the device folder for registered windows.
+    ShellChangeNotifier& ChangeNotifier() { return *m_changeNotifier; }
     InputPanelWindow& GetInputPanel() { return *m_inputPanel; }
 
 private:
     Shell* m_previous;
     std::unique_ptr<TaskBar> m_taskBar;
     std::unique_ptr<InputPanelWindow> m_inputPanel;
+    std::unique_ptr<ShellChangeNotifier> m_changeNotifier;
     std::vector<HWND> m_panelButtonHosts;
     bool m_panelButtonVisible = true;
     bool m_panelOn = false;

@@ -16,9 +16,10 @@ public:
     virtual ~DisplayBackend() = default;
     // Hands waiting input to manager.InjectInput().
     virtual void Poll(WindowManager& manager) = 0;
-    // Called when nothing is queued: blocks until input may be waiting or
-    // `timeoutMs` has passed (on the backend's clock). False when no input
-    // will ever come again (the script ended, the window was closed).
+    // Called when nothing is queued: blocks until input may be waiting, one
+    // of manager.EventDescriptors() can be read, or `timeoutMs` has passed
+    // (on the backend's clock). False when nothing will ever come again (the
+    // script ended with no outside event waiting, the window was closed).
     virtual bool Wait(WindowManager& manager, uint32_t timeoutMs) = 0;
     // The screen changed inside `dirty` (screen coordinates).
     virtual void Present(const Bitmap& screen, const Rect& dirty) = 0;

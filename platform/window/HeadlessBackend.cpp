@@ -65,8 +65,13 @@ void HeadlessBackend::Poll(WindowManager& manager) {
 }
 
 bool HeadlessBackend::Wait(WindowManager& manager, uint32_t timeoutMs) {
+    // Outside events already waiting (files changed by the test itself)
+    // come before the script goes on; with the script ended, the loop ends
+    // once none is waiting.
+    if (manager.DispatchEventSources(0) > 0)
+        return true;
     if (m_steps.empty())
-        return false;
+        return m_outsideWaitMs > 0 && manager.DispatchEventSources(int(m_outsideWaitMs)) > 0;
     Step& step = m_steps.front();
     switch (step.kind) {
     case Step::Kind::Input:

@@ -36,6 +36,10 @@ public:
     // Queues every step of a parsed script.
     void Play(const std::vector<ScriptStep>& steps);
     bool Finished() const { return m_steps.empty(); }
+    // With the script ended, how long (real milliseconds) the loop waits for
+    // an outside event (a file changed by a watcher's thread, a card) before
+    // it ends; 0, the default, ends it at once.
+    void SetOutsideEventWait(uint32_t ms) { m_outsideWaitMs = ms; }
 
     // Screenshots written and the error of the last failed one (0 = none).
     int ShotsWritten() const { return m_shotsWritten; }
@@ -60,4 +64,5 @@ private:
     int m_shotsWritten = 0;
     uint32_t m_lastShotError = 0;
     std::vector<Rect> m_presented;
+    uint32_t m_outsideWaitMs = 0;
 };

@@ -154,10 +154,28 @@ bool SdlBackend::Wait(WindowManager& manager, uint32_t timeoutMs) {
         return false;
     SDL_Event e;
     const int timeout = timeoutMs == WAIT_FOREVER ? -1 : int(std::min<uint32_t>(timeoutMs, 1 << 30));
-    const int got = timeout < 0 ? SDL_WaitEvent(&e) : SDL_WaitEventTimeout(&e, timeout);
-    if (got)
-        Handle(manager, &e);
-    return !m_closed;
+    if (manager.EventDescriptors().empty()) {
+        const int got = timeout < 0 ? SDL_WaitEvent(&e) : SDL_WaitEventTimeout(&e, timeout);
+        if (got)
+            Handle(manager, &e);
+        return !m_closed;
+    }
+    // SDL cannot wait on descriptors of its own: wait on them in short
+    // slices between looks at SDL's queue.
+    constexpr int SLICE_MS = 15;
+    const uint32_t start = SDL_GetTicks();
+    for (;;) {
+        if (SDL_PollEvent(&e)) {
+            Handle(manager, &e);
+            return !m_closed;
+        }
+        const int waited = int(SDL_GetTicks() - start);
+        if (timeout >= 0 && waited >= timeout)
+            return !m_closed;
+        const int slice = timeout < 0 ? SLICE_MS : std::min(SLICE_MS, timeout - waited);
+        if (manager.DispatchEventSources(slice) > 0)
+            return !m_closed;
+    }
 }
 
 void SdlBackend::Present(const Bitmap& screen, const Rect&) {

@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cstdlib>
 #include <mutex>
+
+#include <poll.h>
 #include <string>
 
 #include "platform/base/Text.h"
@@ -225,6 +227,7 @@ bool WindowManager::PeekMessage(MSG& msg, HWND hwnd, UINT first, UINT last, UINT
         return false;
     if (m_backend)
         m_backend->Poll(*this);
+    DispatchEventSources(0);
     const bool remove = (removal & PM_REMOVE) != 0;
     for (auto it = m_queue.begin(); it != m_queue.end(); ++it) {
         if (!Matches(*it, filter, first, last))
@@ -266,7 +269,54 @@ bool WindowManager::PeekMessage(MSG& msg, HWND hwnd, UINT first, UINT last, UINT
 }
 
 bool WindowManager::WaitForInput(uint32_t timeoutMs) {
+    if (DispatchEventSources(0) > 0)
+        return true;
     return m_backend && m_backend->Wait(*this, timeoutMs);
+}
+
+// ---- outside events ----------------------------------------------------------
+
+void WindowManager::AddEventSource(int fd, std::function<void()> onReadable) {
+    RemoveEventSource(fd);
+    if (fd >= 0 && onReadable)
+        m_sources.emplace_back(fd, std::move(onReadable));
+}
+
+void WindowManager::RemoveEventSource(int fd) {
+    std::erase_if(m_sources, [fd](const auto& source) { return source.first == fd; });
+}
+
+std::vector<int> WindowManager::EventDescriptors() const {
+    std::vector<int> fds;
+    for (const auto& source : m_sources)
+        fds.push_back(source.first);
+    return fds;
+}
+
+size_t WindowManager::DispatchEventSources(int timeoutMs) {
+    if (m_sources.empty() || m_inSources)
+        return 0;
+    std::vector<pollfd> polled;
+    for (const auto& source : m_sources)
+        polled.push_back({source.first, POLLIN, 0});
+    if (::poll(polled.data(), polled.size(), timeoutMs) <= 0)
+        return 0;
+    size_t ran = 0;
+    for (const pollfd& p : polled) {
+        if (!(p.revents & (POLLIN | POLLHUP | POLLERR)))
+            continue;
+        // A handler may remove sources, its own included: look it up again.
+        auto it = std::find_if(m_sources.begin(), m_sources.end(),
+                               [&](const auto& source) { return source.first == p.fd; });
+        if (it == m_sources.end())
+            continue;
+        const std::function<void()> handler = it->second;
+        m_inSources = true;
+        handler();
+        m_inSources = false;
+        ++ran;
+    }
+    return ran;
 }
 
 bool WindowManager::GetMessage(MSG& msg) {

@@ -78,6 +78,18 @@ public:
     // Called each time the queue runs dry before waiting (command states).
     void SetIdleHandler(std::function<void()> handler) { m_idle = std::move(handler); }
 
+    // Outside events: `onReadable` runs inside the message loop (when
+    // messages are looked for, and when the loop would wait) each time `fd`
+    // can be read; it typically posts messages. Adding an fd again replaces
+    // its handler.
+    void AddEventSource(int fd, std::function<void()> onReadable);
+    void RemoveEventSource(int fd);
+    // The descriptors a backend waits on besides its own input.
+    std::vector<int> EventDescriptors() const;
+    // Runs the handlers of the sources readable within `timeoutMs`; returns
+    // how many ran.
+    size_t DispatchEventSources(int timeoutMs = 0);
+
     // The same name (compared without regard to case) always gives the same
     // id, from WM_REGISTERED_FIRST on; 0 for an empty name.
     static UINT RegisterWindowMessage(std::u16string_view name);
@@ -205,6 +217,8 @@ private:
     InputState m_input;
     std::deque<PendingInput> m_pendingInput;
     std::function<void()> m_idle;
+    std::vector<std::pair<int, std::function<void()>>> m_sources;
+    bool m_inSources = false;  // a handler that peeks does not re-enter
     std::vector<std::pair<HWND, std::unique_ptr<DeviceContext>>> m_paintContexts;
 };
 
