@@ -344,6 +344,8 @@ int32_t CSyncEngine::HandheldToDesktop(const Location& location, PassState& stat
         for (const SideEntry& e : entries) {
             if (!e.isFolder) {
                 if (IsPhoto(e.name)) files.push_back(e);
+                // Left by a run that stopped: this run holds the device alone.
+                else if (IsTemporaryFileName(e.name)) m_handheld.Delete(m_handheld.Join(folder.handheld, e.name));
                 continue;
             }
             if (!location.camera) continue;
@@ -366,6 +368,9 @@ int32_t CSyncEngine::HandheldFolderToDesktop(const FolderPair& folder, const std
     // Taken for empty, the listing would delete every handheld photo.
     if (m_desktop.List(folder.desktop, desktopEntries) != 0)
         return SkipLocation(SyncText::kDesktopFolderUnreadable, folder.desktop);
+    for (const SideEntry& e : desktopEntries) {
+        if (!e.isFolder && IsTemporaryFileName(e.name)) m_desktop.Delete(m_desktop.Join(folder.desktop, e.name));
+    }
     const CNameIndex onDesktop(desktopEntries), onHandheld(files);
     for (const SideEntry& listed : files) {
         SideEntry file = listed;

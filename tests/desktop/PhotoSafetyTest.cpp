@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "desktop/DesktopFaults.h"
+#include "platform/base/Time.h"
 #include "platform/base/WinError.h"
 #include "tests/desktop/SyncFixture.h"
 
@@ -144,6 +145,16 @@ TEST_F(PhotoSafetyTest, ASecondRunAtTheSameTimeIsRefusedWithAMessage) {
     EXPECT_EQ("a", Read(InternalDesktop("a.jpg")));
 }
 
+TEST_F(PhotoSafetyTest, TemporaryFilesOfARunThatStoppedAreRemoved) {
+    Write(InternalHandheld("~~KvTempFile~~123-4.~kv"), "half");
+    Write(InternalDesktop("~~KvTempFile~~123-5.~kv"), "half");
+    Write(InternalHandheld("a.jpg"), "a", kT0);
+    EXPECT_EQ(0, Run());
+    EXPECT_FALSE(Exists(InternalHandheld("~~KvTempFile~~123-4.~kv")));
+    EXPECT_FALSE(Exists(InternalDesktop("~~KvTempFile~~123-5.~kv")));
+    EXPECT_EQ("a", Read(InternalDesktop("a.jpg")));
+}
+
 TEST_F(PhotoSafetyTest, AHandheldFolderThatIsGoneOrUnreadableDeletesNothing) {
     struct Case {
         const char* what;
@@ -264,6 +275,41 @@ TEST_F(PhotoSafetyTest, AnUnreadableDesktopEntryIsReportedAndSkipped) {
     EXPECT_EQ("later", Read(InternalHandheld("later.jpg")));
     EXPECT_EQ("card", Read(Desktop("CAFEBABE00000009/Kestrelview/c.jpg")));
     EXPECT_TRUE(fs::is_symlink(InternalDesktop("broken.jpg")));
+}
+
+}  // namespace
+
+namespace {
+
+// Times are turned into local time with the offset in force at the file's
+// own time, never today's, so photos from either side of a change of
+// daylight-saving time, and one stamped inside the hour the spring change
+// skips, are not sent again run after run.
+TEST_F(PhotoSafetyTest, DaylightSavingChangesSendNothingAgain) {
+    ScopedTimeZone zone("Europe/Berlin");
+    struct Stamp {
+        const char* name;
+        SystemTime local;
+    } stamps[] = {
+        {"winter.jpg", {2024, 1, 0, 15, 12, 0, 0, 0}},
+        {"summer.jpg", {2024, 7, 0, 15, 12, 0, 0, 0}},
+        {"skipped.jpg", {2024, 3, 0, 31, 2, 30, 0, 0}},  // 02:30 does not exist that night
+        {"twice.jpg", {2024, 10, 0, 27, 2, 30, 0, 0}},   // 02:30 comes twice that night
+    };
+    for (const Stamp& s : stamps) {
+        // The handheld keeps local times as they are.
+        FileTime local = 0;
+        ASSERT_TRUE(SystemTimeToFileTime(s.local, local));
+        Write(InternalHandheld(s.name), s.name);
+        FileTime raw = local;
+        int64_t unix = UnixSecondsFromFileTime(raw);
+        SetTime(InternalHandheld(s.name), static_cast<time_t>(unix));
+    }
+    Remember();
+    ASSERT_EQ(0, Run());
+    ExpectNothingLost();
+    for (int run = 0; run < 2; ++run) ExpectQuietRun();
+    EXPECT_TRUE(messages.empty());
 }
 
 }  // namespace
