@@ -5,6 +5,7 @@
 #include "platform/fonts/SystemFont.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/window/WindowManager.h"
+#include "handheld/CameraOrientationPreference.h"
 
 CThumbnailGrid::CThumbnailGrid() {
     m_context.font = GetUiFont(UiFont::Normal);
@@ -27,6 +28,7 @@ bool CThumbnailGrid::Create(HWND parent, const Rect& rect, int id) {
     info.nPage = 1;
     m_scrollBar.SetScrollInfo(info, false);
     m_layout.Resize(rect.Width(), rect.Height());
+    m_thumbnails.Worker().SetFollowCameraOrientation(GetFollowCameraOrientation());
     UpdateScrollRange();
     return true;
 }

@@ -6,6 +6,7 @@
 #include "catalogue/TrailerThumbnailStore.h"
 #include "imaging/CancelCheck.h"
 #include "imaging/ImageRenderer.h"
+#include "imaging/OrientedRender.h"
 #include "platform/base/File.h"
 
 // Asked by the renderer between rows: the photo being decoded is no longer
@@ -164,7 +165,9 @@ ThumbnailResult ThumbnailWorker::Make(Slot& slot, const std::u16string& path) {
     Cancel cancel(*this, slot);
     ImageRenderer renderer(nullptr, &cancel);
     Rect target{0, 0, 96, 96};
-    result.error = renderer.RenderToBitmap(nullptr, file, target, RENDER_NO_ROTATE, result.bitmap);
+    result.error = m_followOrientation
+                       ? RenderOrientedToBitmap(renderer, file, target, RENDER_NO_ROTATE, result.bitmap)
+                       : renderer.RenderToBitmap(nullptr, file, target, RENDER_NO_ROTATE, result.bitmap);
     file.Close();
     if (m_beforeStore)
         m_beforeStore(path);

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -60,6 +61,9 @@ public:
     bool IsBusy() const;
     size_t QueuedCount() const;
 
+    // Thumbnails made from now on stand as the camera's orientation tag says.
+    void SetFollowCameraOrientation(bool on) { m_followOrientation = on; }
+
     // For tests: while held, the worker takes no new job.
     void Hold(bool hold);
     // For tests: called on the worker between decoding a photo and storing
@@ -92,6 +96,7 @@ private:
     std::vector<Slot> m_slots;
     bool m_hold = false;
     bool m_stop = false;
+    std::atomic<bool> m_followOrientation{false};
     std::function<void(const std::u16string&)> m_beforeStore;
     std::vector<std::thread> m_threads;
 };

@@ -193,6 +193,28 @@ TEST_F(ThumbnailWorkerTest, ReadOnlyPhotoStillGetsItsThumbnail) {
     EXPECT_EQ(ReadHostFile(host), bytes);
 }
 
+// A photo whose camera was turned gets an upright thumbnail only when the
+// preference asks for it, as the photo view shows it then.
+TEST_F(ThumbnailWorkerTest, ThumbnailsStandAsTheCameraWasHeldWhenAsked) {
+    MakeHostDirs(device.Host("My Documents/Kestrelview"));
+    for (const bool follow : {false, true}) {
+        SCOPED_TRACE(follow);
+        const std::string name = follow ? "turned.jpg" : "plain.jpg";
+        WriteHostFile(device.Host("My Documents/Kestrelview/" + name),
+                      ReadHostFile(FixturePath("viewer/landscape_orientation6.jpg")));
+        const std::u16string path = PHOTO_FOLDER + u"\\" + std::u16string(name.begin(), name.end());
+        ThumbnailWorker worker(1);
+        worker.SetFollowCameraOrientation(follow);
+        worker.SetWanted({path});
+        ASSERT_TRUE(WaitUntilIdle(worker));
+        auto results = ResultsByPath(worker);
+        ASSERT_TRUE(results[path].bitmap);
+        const Bitmap& thumbnail = *results[path].bitmap;
+        // The stored pixels are landscape; the tag stands them upright.
+        EXPECT_EQ(follow, thumbnail.Height() > thumbnail.Width());
+    }
+}
+
 // A photo that cannot be decoded keeps the placeholder, and the page then
 // counts as finished: nothing waits for it.
 TEST_F(ThumbnailWorkerTest, UndecodablePhotoShowsThePlaceholder) {
