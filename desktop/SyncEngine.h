@@ -19,7 +19,6 @@
 // one copy loop serves both directions.
 class CSyncEngine {
 public:
-    static constexpr uint32_t kBlockSize = 4096;
     static constexpr size_t kInternalNameLimit = 32;
     static constexpr size_t kCardNameLimit = 48;
 
@@ -81,13 +80,10 @@ private:
     int32_t DesktopToHandheld(const Location& location, PassState& state);
     int32_t DesktopFolderToHandheld(const Location& location, const FolderPair& folder,
                                     PassState& state, std::vector<std::string>& removals);
-    // The one copy loop: from a file of one side into the folder of the
-    // other, through a temporary file that takes the target's place only
-    // when whole. kept receives the time the target's side kept.
+    // The one copy loop (CSideCopy), its blocks reported to the host.
     int32_t CopyFile(ISyncSide& from, const std::string& fromPath, ISyncSide& to,
                      const std::string& toFolder, const std::string& name, uint32_t time,
                      uint32_t& kept);
-    int32_t CopyBlocks(ISideReader& in, ISideWriter& out);
 
     // Name checks with their messages; ansi receives the stored form.
     bool AcceptName(const std::string& name, size_t limit, std::string& ansi) const;
