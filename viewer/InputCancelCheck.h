@@ -1,11 +1,12 @@
 #pragma once
 #include "imaging/CancelCheck.h"
+#include "platform/window/InputCancel.h"
 
-// Ends a long decode when the user has asked for something else: an arrow
-// key pressed or the stylus put down. The message that cancelled stays
-// queued and is handled once the decode has returned; other waiting key
-// messages are dropped, so keys pressed during a decode do not pile up.
+// The window layer's cancel check in the shape the renderer takes.
 class InputCancelCheck : public CancelCheck {
 public:
-    bool ShouldCancel() override;
+    bool ShouldCancel() override { return m_input.ShouldCancel(); }
+
+private:
+    InputCancel m_input;
 };

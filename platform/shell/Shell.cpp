@@ -94,17 +94,17 @@ SIPINFO Shell::GetInputPanelInfo() const {
 }
 
 void Shell::BeginWaitCursor() {
-    if (++m_waitDepth == 1)
-        if (WindowManager* manager = WindowManager::Current(); manager && manager->Backend())
-            manager->Backend()->SetBusy(true);
+    ++m_waitDepth;
+    if (WindowManager* manager = WindowManager::Current())
+        manager->BeginBusy();
 }
 
 void Shell::EndWaitCursor() {
     if (m_waitDepth == 0)
         return;
-    if (--m_waitDepth == 0)
-        if (WindowManager* manager = WindowManager::Current(); manager && manager->Backend())
-            manager->Backend()->SetBusy(false);
+    --m_waitDepth;
+    if (WindowManager* manager = WindowManager::Current())
+        manager->EndBusy();
 }
 
 bool SHFullScreen(HWND window, uint32_t flags) {

@@ -274,6 +274,16 @@ bool WindowManager::WaitForInput(uint32_t timeoutMs) {
     return m_backend && m_backend->Wait(*this, timeoutMs);
 }
 
+void WindowManager::BeginBusy() {
+    if (++m_busyDepth == 1 && m_backend)
+        m_backend->SetBusy(true);
+}
+
+void WindowManager::EndBusy() {
+    if (m_busyDepth > 0 && --m_busyDepth == 0 && m_backend)
+        m_backend->SetBusy(false);
+}
+
 // ---- outside events ----------------------------------------------------------
 
 void WindowManager::AddEventSource(int fd, std::function<void()> onReadable) {

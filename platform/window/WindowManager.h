@@ -78,6 +78,13 @@ public:
     // Called each time the queue runs dry before waiting (command states).
     void SetIdleHandler(std::function<void()> handler) { m_idle = std::move(handler); }
 
+    // The wait cursor: nestable; the backend shows a busy cursor while the
+    // depth is above 0. Long work under it asks InputCancel whether the user
+    // wants something else.
+    void BeginBusy();
+    void EndBusy();
+    int BusyDepth() const { return m_busyDepth; }
+
     // Outside events: `onReadable` runs inside the message loop (when
     // messages are looked for, and when the loop would wait) each time `fd`
     // can be read; it typically posts messages. Adding an fd again replaces
@@ -218,7 +225,8 @@ private:
     std::deque<PendingInput> m_pendingInput;
     std::function<void()> m_idle;
     std::vector<std::pair<int, std::function<void()>>> m_sources;
-    bool m_inSources = false;  // a handler that peeks does not re-enter
+    bool m_inSources = false;
+    int m_busyDepth = 0;  // a handler that peeks does not re-enter
     std::vector<std::pair<HWND, std::unique_ptr<DeviceContext>>> m_paintContexts;
 };
 

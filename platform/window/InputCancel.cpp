@@ -1,4 +1,4 @@
-#include "viewer/InputCancelCheck.h"
+#include "platform/window/InputCancel.h"
 
 #include "platform/window/WindowManager.h"
 
@@ -8,10 +8,11 @@ bool IsArrow(WPARAM key) { return key == VK_LEFT || key == VK_UP || key == VK_RI
 
 }  // namespace
 
-bool InputCancelCheck::ShouldCancel() {
+bool InputCancel::ShouldCancel() {
     MSG msg;
     if (PeekMessage(msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE)) {
-        if (msg.message == WM_KEYDOWN && IsArrow(msg.wParam)) return true;
+        if (msg.message == WM_KEYDOWN && IsArrow(msg.wParam))
+            return true;
         while (PeekMessage(msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
         }
     }
