@@ -211,8 +211,8 @@ void JpegDecoder::ReadHeader() {
     case SOF0: m_coding = JPEG_CODING_BASELINE; break;
     case SOF1: m_coding = JPEG_CODING_EXTENDED; break;
     case SOF2: m_coding = JPEG_CODING_PROGRESSIVE; break;
-    case SOF9: m_coding = JPEG_CODING_ARITHMETIC; return SetError(JPEG_ERR_ARITHMETIC);
-    case SOF10: m_coding = JPEG_CODING_ARITHMETIC_PROGRESSIVE; return SetError(JPEG_ERR_ARITHMETIC);
+    case SOF9: m_coding = JPEG_CODING_ARITHMETIC; break;
+    case SOF10: m_coding = JPEG_CODING_ARITHMETIC_PROGRESSIVE; break;
     default: return SetError(JPEG_ERR_FRAME_TYPE);
     }
     ParseFrameHeader();

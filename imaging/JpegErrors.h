@@ -25,8 +25,8 @@ constexpr int16_t JPEG_ERR_SCAN_COMPONENT = -213;       // selector names no fra
 // A frame's quantisation table selector or a scan's DC/AC table selector
 // outside 0..3.
 constexpr int16_t JPEG_ERR_TABLE_SELECTOR = -214;
-// An arithmetic-coded frame (SOF9, SOF10), or an arithmetic conditioning
-// (DAC) segment with a wrong length, table or value.
+// An arithmetic conditioning (DAC) segment with a wrong length, table or
+// value.
 constexpr int16_t JPEG_ERR_ARITHMETIC = -215;
 constexpr int16_t JPEG_ERR_NO_SCAN = -216;              // end of image or another marker first
 constexpr int16_t JPEG_ERR_NO_SOI = -217;               // no start of image in the first 513 bytes

@@ -93,6 +93,7 @@ private:
     bool ScanWanted();
     void LatchQuantTables();
     void DecodeHuffmanScan();
+    void DecodeArithmeticScan();
     template <class BlockDecoder>
     void WalkScanBlocks(BlockDecoder& decoder);
     void DecodeRowBuffered(uint32_t* dest);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "imaging/JpegArithmeticScan.h"
 #include "imaging/JpegHuffmanScan.h"
 #include "imaging/JpegIdct.h"
 #include "imaging/JpegImageDecoder.h"
@@ -17,17 +18,32 @@ bool IsProgressive(uint8_t coding) {
     return coding == JPEG_CODING_PROGRESSIVE || coding == JPEG_CODING_ARITHMETIC_PROGRESSIVE;
 }
 
-// The Huffman decoding of one scan's blocks on the byte-wise reader.
-class HuffmanBlocks {
+// The Huffman decoding of one scan on the byte-wise reader.
+class HuffmanScan {
 public:
-    HuffmanBlocks(JpegReferenceBitReader& reader, JpegHuffmanScan& scan, JpegCoefficientStore& store,
-                  bool restarts)
-        : m_reader(reader), m_scan(scan), m_store(store), m_restarts(restarts) {}
+    HuffmanScan(JpegReferenceBitReader& reader, JpegHuffmanScan& scan, bool restarts)
+        : m_reader(reader), m_scan(scan), m_restarts(restarts) {}
     bool OutOfData() { return m_reader.OutOfData(m_restarts); }
     void Restart() {
         m_reader.Restart();
         m_scan.Reset();
     }
+    void DecodeBlock(int sc, int16_t* block, int perBlock) { m_scan.DecodeBlock(sc, block, perBlock); }
+
+private:
+    JpegReferenceBitReader& m_reader;
+    JpegHuffmanScan& m_scan;
+    bool m_restarts;
+};
+
+// A scan's blocks decoded into the store, in place or through an expanded
+// copy.
+template <class Scan>
+class StoreBlocks {
+public:
+    StoreBlocks(Scan& scan, JpegCoefficientStore& store) : m_scan(scan), m_store(store) {}
+    bool OutOfData() { return m_scan.OutOfData(); }
+    void Restart() { m_scan.Restart(); }
     void Block(int sc, int c, uint32_t x, uint32_t y) {
         if (m_store.Direct()) return m_scan.DecodeBlock(sc, m_store.Block(c, x, y), m_store.CoefficientsPerBlock());
         int16_t block[64];
@@ -37,11 +53,13 @@ public:
     }
 
 private:
-    JpegReferenceBitReader& m_reader;
-    JpegHuffmanScan& m_scan;
+    Scan& m_scan;
     JpegCoefficientStore& m_store;
-    bool m_restarts;
 };
+
+bool IsArithmetic(uint8_t coding) {
+    return coding == JPEG_CODING_ARITHMETIC || coding == JPEG_CODING_ARITHMETIC_PROGRESSIVE;
+}
 
 }  // namespace
 
@@ -59,7 +77,11 @@ int JpegImageDecoder::GatherScans() {
     for (;;) {
         if (ScanWanted()) {
             LatchQuantTables();
-            DecodeHuffmanScan();
+            if (IsArithmetic(m_coding)) {
+                DecodeArithmeticScan();
+            } else {
+                DecodeHuffmanScan();
+            }
             if (m_error) return m_error;
             ++m_scansDecoded;
         } else {
@@ -127,10 +149,19 @@ void JpegImageDecoder::DecodeHuffmanScan() {
     m_referenceReader.Reset();
     JpegHuffmanScan scan(m_referenceReader, m_tables, m_scan, m_zigZag, progressive);
     scan.Reset();
-    HuffmanBlocks blocks(m_referenceReader, scan, m_store, m_restartInterval != 0);
+    HuffmanScan huffman(m_referenceReader, scan, m_restartInterval != 0);
+    StoreBlocks<HuffmanScan> blocks(huffman, m_store);
     WalkScanBlocks(blocks);
     m_ptr = m_referenceReader.Input().Ptr();
     m_end = m_referenceReader.Input().End();
+}
+
+void JpegImageDecoder::DecodeArithmeticScan() {
+    JpegArithmeticScan scan(m_source.get(), m_ptr, m_end, m_scan, m_arith, m_zigZag, IsProgressive(m_coding));
+    StoreBlocks<JpegArithmeticScan> blocks(scan, m_store);
+    WalkScanBlocks(blocks);
+    m_ptr = scan.Ptr();
+    m_end = scan.End();
 }
 
 // The blocks of the scan in their order (T.81 A.2): a component's blocks

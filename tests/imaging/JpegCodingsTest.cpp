@@ -64,6 +64,12 @@ const SameAs kTranscoded[] = {
     {"prog_script.jpg", "ycc420.jpg"},       {"prog_script_rst3.jpg", "ycc422.jpg"},
     {"seq_scans3.jpg", "ycc420.jpg"},        {"seq_scans2_rst2.jpg", "ycc420.jpg"},
     {"prog_ycck.jpg", "cmyk.jpg"},           {"prog_cmyk.jpg", "cmyk_plain.jpg"},
+    // Arithmetic coding, with the conditioning segment jpegtran writes.
+    {"arith_grey.jpg", "grey.jpg"},          {"arith_ycc420.jpg", "ycc420.jpg"},
+    {"arith_ycc422.jpg", "ycc422.jpg"},      {"arith_ycc420_rst1.jpg", "ycc420.jpg"},
+    {"arith_prog_grey.jpg", "grey.jpg"},     {"arith_prog_ycc420.jpg", "ycc420.jpg"},
+    {"arith_prog_ycc422.jpg", "ycc422.jpg"}, {"arith_prog_script_rst2.jpg", "ycc420.jpg"},
+    {"arith_seq_scans2.jpg", "ycc420.jpg"},  {"arith_ycck.jpg", "cmyk.jpg"},
 };
 
 TEST(JpegCodings, TranscodedFilesDecodeLikeTheirBaselineAtEveryScale) {
@@ -83,7 +89,8 @@ TEST(JpegCodings, TranscodedFilesDecodeLikeTheirBaselineAtEveryScale) {
 // RGB marked by the Adobe marker or only by its component ids, and CMYK and
 // YCCK through libjpeg-turbo's CMYK output.
 TEST(JpegCodings, FullSizeMatchesLibJpegTurbo) {
-    std::vector<std::string> files = {"rgb_adobe.jpg", "rgb_ids.jpg", "cmyk.jpg", "cmyk_plain.jpg"};
+    std::vector<std::string> files = {"rgb_adobe.jpg", "rgb_ids.jpg", "cmyk.jpg", "cmyk_plain.jpg",
+                                      "cjpeg_prog_arith.jpg"};
     for (const SameAs& c : kTranscoded) files.push_back(c.file);
     for (const std::string& file : files) {
         SCOPED_TRACE(file);
@@ -110,6 +117,30 @@ TEST(JpegCodings, RgbFilesAreShownAsRgb) {
     EXPECT_EQ(Decode(Fixture("rgb_ids.jpg"), 0).pixels, Decode(Fixture("rgb_adobe.jpg"), 0).pixels);
 }
 
+// The conditioning values of the DAC segment change how the statistics
+// bins are chosen; pictures made with values other than the defaults
+// decode as libjpeg-turbo decodes them.
+TEST(JpegCodings, ArithmeticConditioningIsHonoured) {
+    const JpegPicture photo = Decode(Fixture("ycc444.jpg"), 0);
+    struct Case {
+        ArithmeticOptions options;
+    } cases[] = {{{false, 0, 1, 5}}, {{false, 2, 5, 1}}, {{true, 1, 3, 20}}, {{true, 0, 0, 63}}};
+    std::vector<uint8_t> previous;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.options.dcLower) + " " + std::to_string(c.options.dcUpper) + " " +
+                     std::to_string(c.options.acKx));
+        const std::vector<uint8_t> data =
+            EncodeArithmeticWithLibJpeg(photo.pixels, int(photo.width), int(photo.height), c.options);
+        EXPECT_NE(data, previous);
+        previous = data;
+        LibJpegImage theirs;
+        ASSERT_TRUE(DecodeWithLibJpeg(data, 0, theirs));
+        for (Path path : {Path::Fast, Path::Reference}) {
+            EXPECT_EQ(ComparePixels(Decode(data, 0, path).pixels, theirs.pixels).maxDifference, 0);
+        }
+    }
+}
+
 TEST(JpegCodings, FastAndReferencePathsAgreeOnEveryNewFile) {
     for (const char* file : {"rgb_adobe.jpg", "rgb_ids.jpg", "cmyk.jpg", "cmyk_plain.jpg"}) {
         const std::vector<uint8_t> data = Fixture(file);
@@ -131,6 +162,7 @@ TEST(JpegCodings, EighthScaleDecodesOnlyTheDcScans) {
         {"prog_ycc420.jpg", 10, 2, 4 * 3 * 6},  // 4 x 3 MCUs of 6 blocks
         {"prog_script.jpg", 13, 3, 4 * 3 * 6},
         {"prog_grey.jpg", 6, 2, 8 * 6},
+        {"arith_prog_script_rst2.jpg", 13, 3, 4 * 3 * 6},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -186,7 +218,8 @@ TEST(JpegCodings, DamagedAcScansLeaveTheEighthScaleAlone) {
 // libjpeg-turbo shows them (it warns of the early end); cut anywhere else
 // it decodes or ends with an error number, the same on both paths.
 TEST(JpegCodings, CutProgressiveFilesShowWhatArrived) {
-    for (const char* file : {"prog_ycc420.jpg", "prog_script.jpg", "prog_script_rst3.jpg", "prog_ycc420_rst1.jpg"}) {
+    for (const char* file : {"prog_ycc420.jpg", "prog_script.jpg", "prog_script_rst3.jpg", "prog_ycc420_rst1.jpg",
+                             "arith_prog_ycc420.jpg", "arith_prog_script_rst2.jpg"}) {
         const std::vector<uint8_t> data = Fixture(file);
         const std::vector<size_t> scans = ScanOffsets(data);
         ASSERT_GT(scans.size(), 2u);

@@ -40,7 +40,7 @@ TEST(JpegCorpusDecode, FastPathMatchesReferenceAndLibJpegTurbo) {
     // The corpus always lies beside the project (../shared/corpus) where the
     // tests run; without it these checks would pass having checked nothing.
     ASSERT_FALSE(dir.empty()) << "the JPEG corpus is missing: " << KV_CORPUS_DIR << " (or $KV_CORPUS_DIR)";
-    int decoded = 0, exact = 0, compared = 0, progressive = 0;
+    int decoded = 0, exact = 0, compared = 0, progressive = 0, arithmetic = 0;
     double worstPsnr = 99;
     std::string worstFile;
     for (const std::string& name : CorpusFiles(dir)) {
@@ -59,6 +59,7 @@ TEST(JpegCorpusDecode, FastPathMatchesReferenceAndLibJpegTurbo) {
             JpegDecoder header;
             header.OpenMemory(data.data(), data.size());
             progressive += header.m_coding == JPEG_CODING_PROGRESSIVE;
+            arithmetic += header.m_coding >= JPEG_CODING_ARITHMETIC;
             LibJpegImage theirs;
             // Files libjpeg-turbo finds damaged are compared with the reference
             // path only. RGB, CMYK and YCCK files are compared too.
@@ -75,10 +76,12 @@ TEST(JpegCorpusDecode, FastPathMatchesReferenceAndLibJpegTurbo) {
             EXPECT_EQ(d.maxDifference, 0) << "PSNR " << d.psnr;
         }
     }
-    std::printf("  decoded %d (%d progressive), compared with libjpeg-turbo %d, identical %d, worst %.1f dB (%s)\n",
-                decoded, progressive, compared, exact, worstPsnr, worstFile.c_str());
+    std::printf("  decoded %d (%d progressive, %d arithmetic), compared with libjpeg-turbo %d, identical %d, "
+                "worst %.1f dB (%s)\n",
+                decoded, progressive, arithmetic, compared, exact, worstPsnr, worstFile.c_str());
     EXPECT_GT(compared, 100);
     EXPECT_GT(progressive, 50);
+    EXPECT_GE(arithmetic, 2);
 }
 
 }  // namespace

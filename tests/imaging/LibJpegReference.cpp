@@ -111,6 +111,45 @@ bool ReadDcWithLibJpeg(const std::vector<uint8_t>& data, std::vector<LibJpegDcPl
     return true;
 }
 
+std::vector<uint8_t> EncodeArithmeticWithLibJpeg(const std::vector<uint32_t>& pixels, int width, int height,
+                                                 const ArithmeticOptions& options) {
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = JDIMENSION(width);
+    info.image_height = JDIMENSION(height);
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 85, TRUE);
+    info.arith_code = TRUE;
+    info.arith_dc_L[0] = UINT8(options.dcLower);
+    info.arith_dc_U[0] = UINT8(options.dcUpper);
+    info.arith_ac_K[0] = UINT8(options.acKx);
+    if (options.progressive) jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<uint8_t> row(size_t(width) * 3);
+    while (info.next_scanline < info.image_height) {
+        const uint32_t* from = &pixels[size_t(info.next_scanline) * width];
+        for (int x = 0; x < width; ++x) {
+            row[size_t(x) * 3] = uint8_t(from[x] >> 16);
+            row[size_t(x) * 3 + 1] = uint8_t(from[x] >> 8);
+            row[size_t(x) * 3 + 2] = uint8_t(from[x]);
+        }
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::vector<uint8_t> out(buffer, buffer + size);
+    std::free(buffer);
+    return out;
+}
+
 PixelDifference ComparePixels(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
     PixelDifference result;
     double squares = 0;

@@ -29,6 +29,16 @@ struct LibJpegDcPlane {
 };
 bool ReadDcWithLibJpeg(const std::vector<uint8_t>& data, std::vector<LibJpegDcPlane>& planes);
 
+// Encodes an RGB picture (0x00RRGGBB) with libjpeg-turbo as 4:2:0 YCbCr at
+// quality 85, arithmetic-coded with the given conditioning values for table
+// 0 (T.81 F.1.4.4: DC bounds L and U, AC Kx), sequential or progressive.
+struct ArithmeticOptions {
+    bool progressive = false;
+    int dcLower = 0, dcUpper = 1, acKx = 5;
+};
+std::vector<uint8_t> EncodeArithmeticWithLibJpeg(const std::vector<uint32_t>& pixels, int width, int height,
+                                                 const ArithmeticOptions& options);
+
 struct PixelDifference {
     int maxDifference = 0;
     double psnr = 0;  // over the three channels; 99 when identical

@@ -43,7 +43,7 @@ const std::map<int, const char*>& Reasons() {
         {-212, "scan header wrong"},
         {-213, "scan names a missing component"},
         {-214, "table selector out of range"},
-        {-215, "arithmetic-coded JPEG not supported"},
+        {-215, "bad arithmetic conditioning segment"},
         {-216, "no image data found"},
         {-217, "not a JPEG file"},
         {-218, "unsupported kind of JPEG (lossless or hierarchical)"},
