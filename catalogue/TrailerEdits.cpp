@@ -1,19 +1,35 @@
 #include "catalogue/TrailerEdits.h"
 
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "catalogue/ImageTrailer.h"
 #include "catalogue/ThumbnailBitmap.h"
 #include "platform/base/File.h"
 #include "platform/base/Text.h"
+#include "platform/base/WinError.h"
 
 namespace {
+
+// A thumbnail being made reads the photo for a moment; an edit waits for
+// that read to end rather than failing, within a bound.
+constexpr auto SHARED_READ_WAIT = std::chrono::seconds(3);
+
+uint32_t OpenForEdit(File& file, std::u16string_view path) {
+    const auto deadline = std::chrono::steady_clock::now() + SHARED_READ_WAIT;
+    for (;;) {
+        const uint32_t err = file.Open(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING);
+        if (err != ERROR_SHARING_VIOLATION || std::chrono::steady_clock::now() >= deadline) return err;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
 
 // Opens the file, builds a new trailer from its current record and writes it.
 template <typename Build>
 int EditTrailer(std::u16string_view path, uint32_t flags, Build build) {
     File file;
-    if (uint32_t err = file.Open(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING)) {
+    if (uint32_t err = OpenForEdit(file, path)) {
         return static_cast<int>(err);
     }
     CImageTrailer trailer;

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "catalogue/ScreenBitmap.h"
@@ -535,3 +537,21 @@ TEST_F(TrailerFileTest, StoredThumbnailIsFoundTheWayTheRendererLooks) {
 }
 
 }  // namespace
+
+// A thumbnail being made reads the photo on another thread: an edit made
+// meanwhile waits for that read instead of failing with a sharing error.
+TEST_F(TrailerFileTest, AnEditWaitsForABriefReadOnAnotherThread) {
+    Put(JpegBody());
+    File reader;
+    ASSERT_EQ(0u, reader.Open(kImagePath, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        reader.Close();
+    });
+    EXPECT_EQ(0, SetTrailerCategory(kImagePath, RecordId{2, 2, 2, 2, 2, 2, 2, 2}));
+    release.join();
+    TrailerRecord record;
+    std::vector<std::string> strings;
+    ASSERT_TRUE(ReadTrailer(record, strings, nullptr));
+    EXPECT_EQ((RecordId{2, 2, 2, 2, 2, 2, 2, 2}), record.category);
+}
