@@ -3,7 +3,7 @@ BUILD ?= build
 DEPS := cmake ninja-build g++ libgtest-dev libbenchmark-dev libpng-dev \
         libjpeg62-turbo-dev libjpeg-turbo-progs libimage-exiftool-perl \
         clang libclang-rt-14-dev libfreetype-dev fonts-dejavu-core libsdl2-dev \
-        locales xdg-utils libexiv2-dev pkgconf
+        locales xdg-utils libexiv2-dev pkgconf libsodium-dev
 CMAKE_FLAGS ?=
 
 PREFIX ?= /usr/local
