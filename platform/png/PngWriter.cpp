@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include <cstdio>
+#include <new>
 #include <vector>
 
 #include "platform/base/AtomicWrite.h"
@@ -37,9 +38,21 @@ std::vector<uint8_t> PackBytes(const Picture& picture, bool alpha) {
     return bytes;
 }
 
+// The packed copy of a large picture may not fit in memory: that is an
+// error number, not an exception out of the writer.
+bool TryPack(const Picture& picture, bool alpha, std::vector<uint8_t>& bytes) {
+    try {
+        bytes = PackBytes(picture, alpha);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
 uint32_t WritePngPicture(const std::string& path, const Picture& picture, bool alpha) {
     if (!picture.IsValid()) return ERROR_INVALID_PARAMETER;
-    const std::vector<uint8_t> bytes = PackBytes(picture, alpha);
+    std::vector<uint8_t> bytes;
+    if (!TryPack(picture, alpha, bytes)) return ERROR_NOT_ENOUGH_MEMORY;
     return ReplaceHostFile(path, [&](FILE* file) {
         png_image image{};
         image.version = PNG_IMAGE_VERSION;
@@ -54,7 +67,8 @@ uint32_t WritePngPicture(const std::string& path, const Picture& picture, bool a
 
 uint32_t WritePpmPicture(const std::string& path, const Picture& picture) {
     if (!picture.IsValid()) return ERROR_INVALID_PARAMETER;
-    const std::vector<uint8_t> rgb = PackBytes(picture, false);
+    std::vector<uint8_t> rgb;
+    if (!TryPack(picture, false, rgb)) return ERROR_NOT_ENOUGH_MEMORY;
     return ReplaceHostFile(path, [&](FILE* file) {
         return fprintf(file, "P6\n%d %d\n255\n", int(picture.width), int(picture.height)) > 0 &&
                fwrite(rgb.data(), 1, rgb.size(), file) == rgb.size();
