@@ -9,3 +9,8 @@ constexpr int IDC_CONFIRM_PASSWORD = 1033;
 
 // Longest password the dialogs let the user type.
 constexpr int PASSWORD_MAX_CHARS = 20;
+
+// Note
+constexpr int IDC_NOTE = 1007;
+constexpr int IDC_NOTE_HEADING = 1100;
+constexpr int IDC_NOTE_HINT = 1101;
