@@ -82,7 +82,7 @@ protected:
     // Default: nothing.
     virtual void DoDataExchange(DataExchange& exchange);
     // Called inside WM_PAINT after the background is erased.
-    virtual void OnPaint(DeviceContext& dc, const Rect& paintRect);
+    void OnPaint(DeviceContext& dc, const Rect& paintRect) override;
 
 private:
     struct Template {
