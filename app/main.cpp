@@ -19,6 +19,7 @@
 #include "platform/window/InputScript.h"
 #include "platform/window/SdlBackend.h"
 #include "platform/base/Text.h"
+#include "platform/base/Process.h"
 
 namespace {
 
@@ -97,9 +98,8 @@ bool ReadScript(const std::string& source, std::string& text) {
 }
 
 std::u16string OwnProgramPath() {
-    char path[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    return n > 0 ? Utf8ToUtf16(std::string(path, size_t(n))) : u"kestrelview";
+    const std::string path = RunningProgramPath();
+    return path.empty() ? u"kestrelview" : Utf8ToUtf16(path);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "platform/rapi/Rapi.h"
 #include "platform/base/Text.h"
 #include "platform/base/WinError.h"
+#include "platform/base/XdgFolders.h"
 
 namespace {
 
@@ -48,8 +49,7 @@ constexpr DeviceScreen kScreens[] = {{u"PocketPC", 240, 320, 16}, {u"SmartPhone"
 
 // The documents folder named in the user's user-dirs file, if any.
 std::string UserDirsDocuments(const std::string& home) {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    std::string file = (config && *config ? std::string(config) : home + "/.config") + "/user-dirs.dirs";
+    const std::string file = XdgConfigHome() + "/user-dirs.dirs";
     std::ifstream in(file);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     return DocumentsFolderFromUserDirs(text, home);

@@ -9,6 +9,7 @@
 #include "platform/base/AtomicWrite.h"
 #include "platform/base/Process.h"
 #include "platform/base/WinError.h"
+#include "platform/base/XdgFolders.h"
 
 namespace {
 
@@ -16,19 +17,12 @@ constexpr char JPEG_TYPE[] = "image/jpeg";
 // What was the viewer before this program; "-" for none.
 constexpr char NO_VIEWER[] = "-";
 
-std::string XdgFolder(const char* variable, const char* fallback) {
-    const char* value = std::getenv(variable);
-    if (value && value[0] == '/') return value;
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/" + fallback;
-}
-
 std::string RememberedViewerPath() {
-    return XdgFolder("XDG_CONFIG_HOME", ".config") + "/kestrelview/previous-jpeg-viewer";
+    return XdgConfigHome() + "/kestrelview/previous-jpeg-viewer";
 }
 
 std::string UserEntryPath() {
-    return XdgFolder("XDG_DATA_HOME", ".local/share") + "/applications/" + DESKTOP_ENTRY_NAME;
+    return XdgDataHome() + "/applications/" + DESKTOP_ENTRY_NAME;
 }
 
 uint32_t MakeFolder(const std::string& path) {
@@ -72,7 +66,7 @@ uint32_t SetViewer(const std::string& entry) {
 
 // With no viewer to give back, our own line leaves the user's list.
 uint32_t ForgetOwnViewer() {
-    const std::string list = XdgFolder("XDG_CONFIG_HOME", ".config") + "/mimeapps.list";
+    const std::string list = XdgConfigHome() + "/mimeapps.list";
     std::istringstream in(ReadText(list));
     std::string line, kept;
     bool changed = false;
@@ -109,12 +103,6 @@ uint32_t TurnOff() {
 }
 
 }  // namespace
-
-std::string RunningProgramPath() {
-    char path[4096];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    return n > 0 ? std::string(path, size_t(n)) : std::string();
-}
 
 std::string DesktopEntryText(const std::string& programPath) {
     return "[Desktop Entry]\n"

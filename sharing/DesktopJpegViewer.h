@@ -8,9 +8,6 @@
 
 inline constexpr char DESKTOP_ENTRY_NAME[] = "kestrelview.desktop";
 
-// The running program's own file.
-std::string RunningProgramPath();
-
 // The desktop entry that starts `programPath` with a file.
 std::string DesktopEntryText(const std::string& programPath);
 

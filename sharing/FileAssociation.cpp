@@ -4,6 +4,7 @@
 #include "handheld/RegistryKey.h"
 #include "platform/window/WindowManager.h"
 #include "sharing/DesktopJpegViewer.h"
+#include "platform/base/Process.h"
 
 namespace {
 

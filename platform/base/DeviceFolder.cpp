@@ -10,6 +10,7 @@
 
 #include "platform/base/Text.h"
 #include "platform/base/WinError.h"
+#include "platform/base/XdgFolders.h"
 
 namespace {
 std::mutex g_currentMutex;
@@ -100,9 +101,5 @@ void DeviceFolder::SetCurrent(const std::string& hostRoot) {
 
 std::string DeviceFolder::DefaultRoot() {
     if (const char* root = std::getenv("KESTRELVIEW_ROOT"); root && *root) return root;
-    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data) {
-        return std::string(data) + "/kestrelview/device";
-    }
-    const char* home = std::getenv("HOME");
-    return std::string(home && *home ? home : ".") + "/.local/share/kestrelview/device";
+    return XdgDataHome() + "/kestrelview/device";
 }

@@ -50,6 +50,12 @@ int WaitFor(pid_t pid) {
 
 }  // namespace
 
+std::string RunningProgramPath() {
+    char path[4096];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    return n > 0 ? std::string(path, size_t(n)) : std::string();
+}
+
 std::string FindProgram(std::string_view name) {
     if (name.empty() || name.find('/') != std::string_view::npos) return {};
     const char* path = std::getenv("PATH");

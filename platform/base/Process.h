@@ -7,6 +7,9 @@
 // Other programs of the host, started without a shell: each argument
 // reaches the program as it is, whatever blanks, quotes or dashes it holds.
 
+// The running program's own file; "" when it cannot be told.
+std::string RunningProgramPath();
+
 // The full path of the executable `name` found on $PATH; "" when none.
 std::string FindProgram(std::string_view name);
 

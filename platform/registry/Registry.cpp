@@ -1,6 +1,5 @@
 #include "platform/registry/Registry.h"
 
-#include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -11,6 +10,7 @@
 #include "platform/base/DeviceFolder.h"
 #include "platform/base/WinError.h"
 #include "platform/registry/HiveLock.h"
+#include "platform/base/XdgFolders.h"
 
 namespace {
 
@@ -277,19 +277,7 @@ std::string RegDeviceHivePath(const DeviceFolder& device) {
 }
 
 std::string RegDesktopHivePath() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    std::string base;
-    if (config && config[0] == '/') {
-        base = config;
-    } else {
-        const char* home = std::getenv("HOME");
-        if (!home || !home[0]) {
-            const passwd* pw = getpwuid(getuid());
-            home = pw ? pw->pw_dir : "/tmp";
-        }
-        base = std::string(home) + "/.config";
-    }
-    return base + "/kestrelview/desktop.reg";
+    return XdgConfigHome() + "/kestrelview/desktop.reg";
 }
 
 size_t RegOpenKeyCount() {

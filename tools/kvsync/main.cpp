@@ -18,6 +18,7 @@
 
 #include "platform/rapi/CeServices.h"
 #include "tools/xmp/DesktopSidecars.h"
+#include "platform/base/Process.h"
 
 namespace {
 
@@ -63,12 +64,8 @@ bool Bind(void* handle, const char* mangled, F& out) {
 }
 
 std::string ExecutableFolder() {
-    char path[4096];
-    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return ".";
-    path[n] = '\0';
-    std::string p(path);
-    return p.substr(0, p.rfind('/'));
+    const std::string path = RunningProgramPath();
+    return path.empty() ? "." : path.substr(0, path.rfind('/'));
 }
 
 bool Load(Library& lib) {
