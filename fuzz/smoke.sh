@@ -6,7 +6,7 @@ build=${1:-build-fuzz}
 secs=${FUZZ_SECONDS:-20}
 here=$(cd "$(dirname "$0")" && pwd)
 CXX=clang++ cmake -S "$here/.." -B "$build" -G Ninja -DKV_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build"
+cmake --build "$build" --target fuzzers
 for bin in "$build"/fuzz/fuzz_*; do
   [ -x "$bin" ] || continue
   name=$(basename "$bin")

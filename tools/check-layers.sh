@@ -19,8 +19,9 @@ allowed() {
     catalogue)          echo "platform/base platform/gdi imaging catalogue" ;;
     handheld)           echo "platform/base platform/registry platform/gdi platform/window catalogue imaging handheld" ;;
     resources)          echo "platform/base platform/gdi platform/window platform/controls platform/shell platform/framework handheld resources" ;;
-    browser|viewer|dialogs|sharing)
+    viewer|dialogs|sharing)
                         echo "platform/base platform/registry platform/gdi platform/fonts platform/png platform/window platform/controls platform/shell platform/framework imaging catalogue handheld resources $1" ;;
+    browser)            echo "platform/base platform/registry platform/gdi platform/fonts platform/png platform/window platform/controls platform/shell platform/framework imaging catalogue handheld resources viewer dialogs sharing browser" ;;
     desktop)            echo "platform/base platform/registry platform/rapi imaging catalogue desktop" ;;
     *)                  echo "*" ;;
     esac
