@@ -13,12 +13,6 @@
 
 namespace {
 
-constexpr std::u16string_view FORBIDDEN_NAME_CHARACTERS = u"\\/:*?\"<>|";
-
-bool IsValidTitle(std::u16string_view title) {
-    return !title.empty() && title.find_first_of(FORBIDDEN_NAME_CHARACTERS) == std::u16string_view::npos;
-}
-
 bool IsDirectory(std::u16string_view path) {
     uint32_t attributes = 0;
     return GetFileAttributes(path, attributes) == ERROR_SUCCESS &&
@@ -42,6 +36,11 @@ uint32_t CreateFolder(std::u16string_view path) {
 }
 
 }  // namespace
+
+bool IsValidTitle(std::u16string_view title) {
+    constexpr std::u16string_view FORBIDDEN_NAME_CHARACTERS = u"\\/:*?\"<>|";
+    return !title.empty() && title.find_first_of(FORBIDDEN_NAME_CHARACTERS) == std::u16string_view::npos;
+}
 
 uint32_t DeleteImageFile(const CImageItem& record) { return DeleteFile(record.GetPath()); }
 
@@ -92,6 +91,11 @@ MoveFailureText MoveImageFailureText(uint32_t result) {
     if (result == ERROR_SUCCESS) return {};
     if (result == ERROR_FILE_EXISTS) return {STRING_FILE_EXISTS, LoadString(STRING_FILE_EXISTS)};
     return {STRING_MOVE_ERROR, LoadString(STRING_MOVE_ERROR)};
+}
+
+MoveFailureText RenameFailureText(uint32_t result) {
+    if (result == ERROR_INVALID_NAME) return {STRING_INVALID_NAME, LoadString(STRING_INVALID_NAME)};
+    return MoveImageFailureText(result);
 }
 
 MoveFailureText MoveAllFailureText(uint32_t result) {

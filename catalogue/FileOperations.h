@@ -15,6 +15,8 @@ struct ImageFilter;
 // nothing is ever overwritten.
 
 uint32_t DeleteImageFile(const CImageItem& record);
+// Whether a title can name a file: not empty, none of \ / : * ? " < > |.
+bool IsValidTitle(std::u16string_view title);
 // To the same folder under newTitle + ".jpg". A title that only changes the
 // letter case renames nothing. A title that is empty or holds a character
 // no file name may hold (\ / : * ? " < > |) gives ERROR_INVALID_NAME.
@@ -44,5 +46,9 @@ constexpr uint16_t STRING_MOVE_ERROR = 138;
 constexpr uint16_t STRING_FILE_EXISTS = 139;
 constexpr uint16_t STRING_MOVE_ALL_EXISTS = 148;
 constexpr uint16_t STRING_MOVE_ALL_ERROR = 149;
+constexpr uint16_t STRING_INVALID_NAME = 150;
 MoveFailureText MoveImageFailureText(uint32_t result);
+// A rename: the name is taken (139), the name cannot be a file's (150), or
+// any other failure, such as a read-only card (138).
+MoveFailureText RenameFailureText(uint32_t result);
 MoveFailureText MoveAllFailureText(uint32_t result);

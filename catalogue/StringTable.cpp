@@ -28,6 +28,7 @@ std::u16string LoadString(uint32_t id) {
         {148, u"An image with the same name already exists at the new location."},
         {149, u"There was an error moving one or more images to the new location. Check to make "
               u"sure there's sufficient space and that you have write access."},
+        {150, u"A file name cannot be empty or hold any of these characters: \\ / : * ? \" < > |"},
         {500, u"Location"},
         {501, u"Name"},
         {502, u"Category"},

@@ -28,6 +28,7 @@ struct RegistryState {
     std::string hiveFile;  // when set, used instead of hive
     std::map<uintptr_t, OpenKey> open;
     uintptr_t nextHandle = 1;
+    size_t writes = 0;
 };
 
 RegistryState& State() {
@@ -118,7 +119,9 @@ uint32_t Modify(HKEY key, std::u16string_view subKey, Change change) {
     if (uint32_t err = hive.Load(target.hivePath)) return err;
     bool changed = false;
     if (uint32_t err = change(hive, target.path, changed)) return err;
-    return changed ? hive.Save(target.hivePath) : ERROR_SUCCESS;
+    if (!changed) return ERROR_SUCCESS;
+    ++s.writes;
+    return hive.Save(target.hivePath);
 }
 
 // Runs a look-up on the key named by handle; a root that the file does not
@@ -157,6 +160,7 @@ uint32_t RegCreateKeyEx(HKEY key, std::u16string_view subKey, HKEY* result,
         if (uint32_t err = hive.Load(target.hivePath)) return err;
         hive.Create(target.path, &created);
         if (created) {
+            ++s.writes;
             if (uint32_t err = hive.Save(target.hivePath)) return err;
         }
     }
@@ -195,6 +199,19 @@ uint32_t RegSetValueEx(HKEY key, std::u16string_view name, uint32_t type, const 
         if (!node) return ERROR_FILE_NOT_FOUND;
         node->SetValue(name, type, std::vector<uint8_t>(bytes, bytes + size));
         changed = true;
+        return ERROR_SUCCESS;
+    });
+}
+
+uint32_t RegSetValues(HKEY key, const std::vector<RegistryValue>& values) {
+    for (const RegistryValue& value : values)
+        if (!ValidValueName(value.name)) return ERROR_INVALID_PARAMETER;
+    return Modify(key, {}, [&](RegistryHive& hive, const RegistryPath& path, bool& changed) {
+        RegistryKeyNode* node = path.size() == 1 ? &hive.Create(path) : hive.Find(path);
+        if (!node) return ERROR_FILE_NOT_FOUND;
+        for (const RegistryValue& value : values)
+            node->SetValue(value.name, value.type, value.data);
+        changed = !values.empty();
         return ERROR_SUCCESS;
     });
 }
@@ -284,6 +301,12 @@ size_t RegOpenKeyCount() {
     RegistryState& s = State();
     std::lock_guard lock(s.mutex);
     return s.open.size();
+}
+
+size_t RegHiveWriteCount() {
+    RegistryState& s = State();
+    std::lock_guard lock(s.mutex);
+    return s.writes;
 }
 
 RegHiveOverride::RegHiveOverride(const std::string& hostPath) {

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/registry/RegistryHive.h"
 
@@ -42,6 +43,10 @@ uint32_t RegSetValueEx(HKEY key, std::u16string_view name, uint32_t type, const 
 uint32_t RegQueryValueEx(HKEY key, std::u16string_view name, uint32_t* type, void* data,
                          uint32_t* size);
 uint32_t RegDeleteValue(HKEY key, std::u16string_view name);
+// Sets several values of one key in one write of the hive, so that a
+// reader sees all of them or none of them. Values keep their data exactly
+// as given (text with its terminating zero).
+uint32_t RegSetValues(HKEY key, const std::vector<RegistryValue>& values);
 // Removes the subkey with everything below it, as the handheld system does.
 uint32_t RegDeleteKey(HKEY key, std::u16string_view subKey);
 // The index-th subkey or value, in the order they were made.
@@ -69,6 +74,9 @@ std::string RegDeviceHivePath(const DeviceFolder& device);
 std::string RegDesktopHivePath();
 // Keys opened and not yet closed (tests look for leaks).
 size_t RegOpenKeyCount();
+// Hive files this process has written so far (tests count the saves a
+// change takes).
+size_t RegHiveWriteCount();
 
 // Uses the hive file at hostPath for its lifetime, then restores the hive
 // that was selected before.

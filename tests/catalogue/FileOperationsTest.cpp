@@ -84,7 +84,12 @@ TEST_F(FileOperationsTest, FailureTexts) {
         EXPECT_EQ(c.one, MoveImageFailureText(c.result).id);
         EXPECT_EQ(c.all, MoveAllFailureText(c.result).id);
         EXPECT_EQ(c.result == 0, MoveImageFailureText(c.result).text.empty());
+        EXPECT_EQ(c.one, RenameFailureText(c.result).id);
     }
+    EXPECT_EQ(STRING_INVALID_NAME, RenameFailureText(ERROR_INVALID_NAME).id);
+    EXPECT_EQ(u"A file name cannot be empty or hold any of these characters: \\ / : * ? \" < > |",
+              RenameFailureText(ERROR_INVALID_NAME).text);
+    EXPECT_EQ(STRING_MOVE_ERROR, RenameFailureText(ERROR_WRITE_PROTECT).id);
     EXPECT_EQ(u"There was an error moving the file. Check that you have sufficient space and write access.",
               MoveImageFailureText(5).text);
     EXPECT_EQ(u"An image with the same name already exists at the new location.",

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "handheld/Preferences.h"
+#include "handheld/PreferencesBatch.h"
 #include "handheld/ViewModes.h"
 #include "platform/base/DeviceFolder.h"
 #include "platform/registry/Registry.h"
@@ -237,6 +238,45 @@ TEST_F(PreferencesTest, NothingIsCached) {
     text.replace(at, 14, "dword:00000003");
     WriteHostFile(path, std::vector<uint8_t>(text.begin(), text.end()));
     EXPECT_EQ(GetSortColumn(), COLUMN_SIZE);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PreferencesTest, ABatchWritesItsSettersInOneSaveAndSeesItsOwnChanges) {
+    ASSERT_TRUE(CreatePreferencesKey());
+    StoreDword(u"Show Columns", 0x100 | 14);
+    const size_t writesBefore = RegHiveWriteCount();
+    {
+        CPreferencesBatch batch;
+        SetSortColumn(COLUMN_DATE);
+        SetShowColumn(COLUMN_LOCATION, true);  // each bit builds on the one before
+        SetShowColumn(COLUMN_SIZE, false);
+        SetShowColumn(COLUMN_NOTE, true);
+        SetLastViewedLocation(u"\\Storage Card");
+        EXPECT_EQ(GetSortColumn(), COLUMN_DATE) << "reads see the batch";
+        EXPECT_EQ(Raw(u"Sort Column"), std::nullopt) << "nothing stored before Commit";
+        EXPECT_EQ(RegHiveWriteCount(), writesBefore);
+        EXPECT_EQ(batch.Commit(), 0u);
+    }
+    EXPECT_EQ(RegHiveWriteCount(), writesBefore + 1);
+    EXPECT_EQ(Raw(u"Sort Column"), (Stored{REG_DWORD, Dword(COLUMN_DATE)}));
+    EXPECT_EQ(Raw(u"Show Columns"), (Stored{REG_DWORD, Dword(0x100 | 1 | 2 | 4 | 64)}));
+    EXPECT_EQ(GetLastViewedLocation(), u"\\Storage Card");
+    SetSortAscending(false);  // after Commit writes go straight to the hive again
+    EXPECT_EQ(RegHiveWriteCount(), writesBefore + 2);
+}
+
+TEST_F(PreferencesTest, ABatchDroppedWithoutCommitWritesNothing) {
+    ASSERT_TRUE(CreatePreferencesKey());
+    {
+        CPreferencesBatch batch;
+        SetSortColumn(COLUMN_DATE);
+        SetAutoRotate(false);
+    }
+    EXPECT_EQ(Raw(u"Sort Column"), std::nullopt);
+    EXPECT_TRUE(GetAutoRotate());
 }
 
 }  // namespace

@@ -205,6 +205,30 @@ TEST_F(RegistryTest, DeletesValuesAndWholeKeys) {
     EXPECT_EQ(RegQueryValueEx(key.Get(), u"v", nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
 }
 
+TEST_F(RegistryTest, SeveralValuesAreSetInOneWriteOfTheHive) {
+    UniqueHKey key;
+    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, u"Software\\A", key.Receive()), 0u);
+    ASSERT_EQ(SetDword(key.Get(), u"kept", 7), 0u);
+    const std::vector<RegistryValue> values = {
+        {u"one", REG_DWORD, {1, 0, 0, 0}},
+        {u"text", REG_SZ, {'a', 0, 0, 0}},
+        {u"kept", REG_DWORD, {9, 0, 0, 0}},
+    };
+    const size_t writesBefore = RegHiveWriteCount();
+    EXPECT_EQ(RegSetValues(key.Get(), values), 0u);
+    EXPECT_EQ(RegHiveWriteCount(), writesBefore + 1);
+    EXPECT_EQ(ReadText(m_hive), "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software]\n\n[HKEY_CURRENT_USER\\Software\\A]\n"
+                                "\"kept\"=dword:00000009\n\"one\"=dword:00000001\n\"text\"=\"a\"\n\n");
+    // Nothing to set writes nothing; a bad name or a missing key sets none of them.
+    EXPECT_EQ(RegSetValues(key.Get(), {}), 0u);
+    EXPECT_EQ(RegHiveWriteCount(), writesBefore + 1);
+    const std::vector<RegistryValue> bad = {{u"two", REG_DWORD, {2, 0, 0, 0}}, {u"\x01", REG_DWORD, {}}};
+    EXPECT_EQ(RegSetValues(key.Get(), bad), ERROR_INVALID_PARAMETER);
+    ASSERT_EQ(RegDeleteKey(HKEY_CURRENT_USER, u"Software\\A"), 0u);
+    EXPECT_EQ(RegSetValues(key.Get(), values), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(ReadText(m_hive), "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software]\n\n");
+}
+
 TEST_F(RegistryTest, EnumeratesSubkeysAndValuesInOrder) {
     UniqueHKey key;
     ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, u"Partners", key.Receive()), 0u);
