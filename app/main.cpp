@@ -28,7 +28,9 @@ const char USAGE[] =
     "  --root DIR      the device folder (default $KESTRELVIEW_ROOT or ~/.local/share/kestrelview/device)\n"
     "  --headless      no window: input comes from --script, and the program ends with it\n"
     "  --script FILE   input lines: tap X Y, hold X Y, down X Y, move X Y, up X Y,\n"
-    "                  key NAME, type TEXT, wait MS, shot FILE.png ('-' reads standard input)\n"
+    "                  key NAME, type TEXT, wait MS, sleep MS, shot FILE.png\n"
+    "                  ('-' reads standard input; wait moves the program's clock,\n"
+    "                  sleep lets real time pass for changes made from outside)\n"
     "  --scale N       window pixels per screen pixel (default 2)\n"
     "  --fullscreen    the screen fills the display\n"
     "  PHOTO           a photo to show on its own (a path in the device folder, or a host path)\n";

@@ -4,6 +4,7 @@
 
 #include "platform/gdi/DeviceContext.h"
 #include "platform/controls/ListRows.h"
+#include "platform/window/ModalInput.h"
 #include "platform/window/WindowManager.h"
 
 namespace {
@@ -36,6 +37,7 @@ int DropListWindow::Track(const Rect& rect) {
     if (m_hot >= VisibleRows())
         SetTop(m_hot - VisibleRows() + 1);
     SetCapture(this);
+    const ModalScreen screen;
     // The scroll bar takes the stylus while it is pressed; the list takes
     // it back afterwards so that a tap anywhere else still reaches it.
     WindowManager::Current()->RunModalLoop([this] {

@@ -7,6 +7,7 @@
 #include "platform/gdi/DeviceContext.h"
 #include "platform/shell/DialogStrip.h"
 #include "platform/shell/InputPanelWindow.h"
+#include "platform/window/ModalInput.h"
 #include "platform/window/ModalResponder.h"
 #include "platform/shell/Shell.h"
 #include "platform/window/WindowClass.h"
@@ -37,6 +38,7 @@ void Dialog::AddControl(std::u16string_view className, int id, const Rect& rect,
 int Dialog::DoModal(HWND owner) {
     if (!WindowManager::Current() || m_running || IsAlive())
         return -1;
+    const ModalScreen screen;
     m_running = true;
     m_ended = false;
     m_result = IDCANCEL;

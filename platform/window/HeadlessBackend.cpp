@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <poll.h>
+
 #include "platform/png/PngWriter.h"
 #include "platform/window/WindowManager.h"
 
@@ -36,6 +38,8 @@ void HeadlessBackend::Type(std::u16string_view text) {
 
 void HeadlessBackend::Wait(uint32_t ms) { m_steps.push_back({Step::Kind::Wait, {}, ms, {}}); }
 
+void HeadlessBackend::Sleep(uint32_t ms) { m_steps.push_back({Step::Kind::Sleep, {}, ms, {}}); }
+
 void HeadlessBackend::Shot(const std::string& hostPath) {
     m_steps.push_back({Step::Kind::Shot, {}, 0, hostPath});
 }
@@ -51,6 +55,7 @@ void HeadlessBackend::Play(const std::vector<ScriptStep>& steps) {
         case ScriptAction::Key: Key(s.key, s.modifiers); break;
         case ScriptAction::Type: Type(s.text); break;
         case ScriptAction::Wait: Wait(s.ms); break;
+        case ScriptAction::Sleep: Sleep(s.ms); break;
         case ScriptAction::Shot: Shot(s.file); break;
         }
     }
@@ -85,6 +90,8 @@ bool HeadlessBackend::Wait(WindowManager& manager, uint32_t timeoutMs) {
         m_steps.pop_front();
         return true;
     }
+    case Step::Kind::Sleep:
+        return SleepStep(manager, step);
     case Step::Kind::Wait: {
         const uint32_t advance = std::min(timeoutMs, step.ms);
         m_clock.Advance(advance);
@@ -95,6 +102,27 @@ bool HeadlessBackend::Wait(WindowManager& manager, uint32_t timeoutMs) {
     }
     }
     return false;
+}
+
+// Each call waits for outside events until the sleep ends and returns once
+// some were handled, so that the loop handles what they posted meanwhile.
+bool HeadlessBackend::SleepStep(WindowManager& manager, Step& step) {
+    using namespace std::chrono;
+    const steady_clock::time_point now = steady_clock::now();
+    if (!step.started) {
+        step.started = true;
+        step.until = now + milliseconds(step.ms);
+    }
+    if (now >= step.until) {
+        m_steps.pop_front();
+        return true;
+    }
+    const auto left = duration_cast<milliseconds>(step.until - now).count();
+    if (manager.EventDescriptors().empty())
+        ::poll(nullptr, 0, int(left));  // nothing to hear: the time passes all the same
+    else
+        manager.DispatchEventSources(int(left) + 1);
+    return true;
 }
 
 void HeadlessBackend::Present(const Bitmap&, const Rect& dirty) { m_presented.push_back(dirty); }

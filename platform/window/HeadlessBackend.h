@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -14,7 +15,8 @@
 // a step waits, and the screen stays in memory, written out by `shot`
 // steps. Input steps are handed over together up to the next wait or shot;
 // a wait moves the clock as the message loop asks (firing timers on the
-// way), and a shot is taken once everything before it has been handled and
+// way), a sleep lets real time pass while outside events are handled, and
+// a shot is taken once everything before it has been handled and
 // painted. When the steps run out, the message loop ends.
 class HeadlessBackend : public DisplayBackend {
 public:
@@ -32,6 +34,9 @@ public:
     void Key(uint32_t key, const std::vector<uint32_t>& modifiers = {});
     void Type(std::u16string_view text);
     void Wait(uint32_t ms);
+    // Real time passes, the clock standing still; outside events (a file
+    // copied in by another program) are handled as they come.
+    void Sleep(uint32_t ms);
     void Shot(const std::string& hostPath);
     // Queues every step of a parsed script.
     void Play(const std::vector<ScriptStep>& steps);
@@ -53,11 +58,16 @@ public:
 
 private:
     struct Step {
-        enum class Kind { Input, Wait, Shot } kind;
+        enum class Kind { Input, Wait, Sleep, Shot } kind;
         InputEvent event;
         uint32_t ms = 0;
         std::string file;
+        // Sleep: when it ends, set as it begins.
+        std::chrono::steady_clock::time_point until{};
+        bool started = false;
     };
+
+    bool SleepStep(WindowManager& manager, Step& step);
 
     ManualClock m_clock;
     std::deque<Step> m_steps;

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <tuple>
 
 #include "platform/base/Text.h"
 #include "platform/window/WindowManager.h"
@@ -121,11 +122,14 @@ std::string ParseLine(std::string_view line, ScriptStep& step) {
         step.text = Utf8ToUtf16(rest);
         return {};
     }
-    if (EqualsAsciiNoCase(verb, "wait")) {
-        step.action = ScriptAction::Wait;
+    for (const auto& [name, action, maximum] : {std::tuple{"wait", ScriptAction::Wait, MAX_SCRIPT_WAIT_MS},
+                                                std::tuple{"sleep", ScriptAction::Sleep, MAX_SCRIPT_SLEEP_MS}}) {
+        if (!EqualsAsciiNoCase(verb, name))
+            continue;
+        step.action = action;
         const std::string_view ms = NextWord(rest);
-        if (ms.empty() || !rest.empty() || !ParseNumber(ms, MAX_SCRIPT_WAIT_MS, step.ms))
-            return "expects milliseconds, 0-" + std::to_string(MAX_SCRIPT_WAIT_MS);
+        if (ms.empty() || !rest.empty() || !ParseNumber(ms, maximum, step.ms))
+            return "expects milliseconds, 0-" + std::to_string(maximum);
         return {};
     }
     if (EqualsAsciiNoCase(verb, "shot")) {

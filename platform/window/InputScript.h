@@ -13,10 +13,13 @@
 //                    letter or digit; "Shift+" and "Ctrl+" prefixes hold
 //                    those keys around it)
 //   type TEXT       (the rest of the line, as characters)
-//   wait MS
+//   wait MS         (moves the program's clock: timers fire, holds ripen)
+//   sleep MS        (real time, the clock standing still: the program
+//                    handles what arrives from outside, such as files
+//                    changed in the device folder)
 //   shot FILE.png
 // Blank lines and lines starting with '#' are skipped.
-enum class ScriptAction { Tap, Hold, Down, Move, Up, Key, Type, Wait, Shot };
+enum class ScriptAction { Tap, Hold, Down, Move, Up, Key, Type, Wait, Sleep, Shot };
 
 struct ScriptStep {
     ScriptAction action = ScriptAction::Tap;
@@ -25,7 +28,7 @@ struct ScriptStep {
     std::vector<uint32_t> modifiers;  // Key: virtual keys held around it
     uint32_t key = 0;                 // Key: virtual key
     std::u16string text;              // Type
-    uint32_t ms = 0;                  // Wait
+    uint32_t ms = 0;                  // Wait, Sleep
     std::string file;                 // Shot (host path, UTF-8)
 };
 
@@ -36,6 +39,8 @@ struct ScriptError {
 
 // Longest wait a script may ask for: an hour.
 constexpr uint32_t MAX_SCRIPT_WAIT_MS = 3600000;
+// Longest real-time sleep: a minute.
+constexpr uint32_t MAX_SCRIPT_SLEEP_MS = 60000;
 
 // Parses the whole script; on the first bad line, returns its number and
 // what is wrong with it, and `steps` holds the lines before it.

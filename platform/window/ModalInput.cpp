@@ -3,6 +3,17 @@
 #include "platform/window/Window.h"
 #include "platform/window/WindowManager.h"
 
+ModalScreen::ModalScreen() : m_manager(WindowManager::Current()) {
+    if (m_manager)
+        m_manager->EnterModal();
+}
+
+ModalScreen::~ModalScreen() {
+    // The manager that was current when the screen opened, if it still is.
+    if (m_manager && m_manager == WindowManager::Current())
+        m_manager->LeaveModal();
+}
+
 bool IsStylusMessage(UINT message) { return message >= WM_MOUSEFIRST && message <= WM_MOUSELAST; }
 
 bool IsKeyMessage(UINT message) { return message >= WM_KEYFIRST && message <= WM_KEYLAST; }
@@ -10,6 +21,7 @@ bool IsKeyMessage(UINT message) { return message >= WM_KEYFIRST && message <= WM
 int RunModalInput(const std::function<void(const MSG&)>& input, const std::function<bool()>& done) {
     WindowManager* manager = WindowManager::Current();
     if (manager == nullptr) return -1;
+    const ModalScreen screen;
     MSG msg;
     while (!done()) {
         if (!manager->GetMessage(msg)) {

@@ -3,6 +3,8 @@
 
 #include "platform/window/WindowMessages.h"
 
+class WindowManager;
+
 // The nested loop of popup menus and message boxes. They hold the keyboard
 // and the stylus without taking the focus or the windows below out of play:
 // every stylus and key message goes to `input`, whatever window it was
@@ -11,6 +13,19 @@
 // timers keep firing. Returns 0 when `done` said so, -1 when a quit (or the
 // end of input) came first; the quit is posted again for the outer loop.
 int RunModalInput(const std::function<void(const MSG&)>& input, const std::function<bool()>& done);
+
+// A modal screen open for the life of the object: the messages windows
+// asked the manager to hold while one is open wait until the last closes.
+class ModalScreen {
+public:
+    ModalScreen();
+    ~ModalScreen();
+    ModalScreen(const ModalScreen&) = delete;
+    ModalScreen& operator=(const ModalScreen&) = delete;
+
+private:
+    WindowManager* m_manager;
+};
 
 bool IsStylusMessage(UINT message);
 bool IsKeyMessage(UINT message);

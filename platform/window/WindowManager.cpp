@@ -96,6 +96,7 @@ void WindowManager::Detach(Window& window) {
 void WindowManager::Purge(HWND hwnd) {
     std::erase_if(m_queue, [hwnd](const MSG& m) { return m.hwnd == hwnd; });
     std::erase_if(m_timers, [hwnd](const Timer& t) { return t.hwnd == hwnd; });
+    std::erase_if(m_heldWhileModal, [hwnd](const auto& held) { return held.first == hwnd; });
     for (auto& [window, dc] : m_paintContexts)
         if (window == hwnd)
             window = nullptr;
@@ -167,7 +168,16 @@ void WindowManager::PostQuitMessage(int exitCode) {
     m_exitCode = exitCode;
 }
 
+void WindowManager::HoldWhileModal(HWND hwnd, UINT message) {
+    if (IsWindow(hwnd) && std::find(m_heldWhileModal.begin(), m_heldWhileModal.end(),
+                                    std::make_pair(hwnd, message)) == m_heldWhileModal.end())
+        m_heldWhileModal.emplace_back(hwnd, message);
+}
+
 bool WindowManager::Matches(const MSG& msg, const Window* filter, UINT first, UINT last) const {
+    if (m_modalDepth > 0 && std::find(m_heldWhileModal.begin(), m_heldWhileModal.end(),
+                                      std::make_pair(msg.hwnd, msg.message)) != m_heldWhileModal.end())
+        return false;
     if (filter && msg.hwnd != filter && !filter->IsAncestorOf(FromHandle(msg.hwnd)))
         return false;
     if (first == 0 && last == 0)

@@ -78,6 +78,18 @@ public:
     // Called each time the queue runs dry before waiting (command states).
     void SetIdleHandler(std::function<void()> handler) { m_idle = std::move(handler); }
 
+    // Modal screens (menus, message boxes, dialogs) open and close around
+    // their loops; see ModalScreen. Messages a window asked to hold stay
+    // queued, in order, while any is open, and are taken once the last one
+    // has closed: a screen must not have what it shows freed under it.
+    void EnterModal() { ++m_modalDepth; }
+    void LeaveModal() {
+        if (m_modalDepth > 0)
+            --m_modalDepth;
+    }
+    int ModalDepth() const { return m_modalDepth; }
+    void HoldWhileModal(HWND hwnd, UINT message);
+
     // The wait cursor: nestable; the backend shows a busy cursor while the
     // depth is above 0. Long work under it asks InputCancel whether the user
     // wants something else.
@@ -226,6 +238,8 @@ private:
     std::function<void()> m_idle;
     std::vector<std::pair<int, std::function<void()>>> m_sources;
     bool m_inSources = false;
+    int m_modalDepth = 0;
+    std::vector<std::pair<HWND, UINT>> m_heldWhileModal;
     int m_busyDepth = 0;  // a handler that peeks does not re-enter
     std::vector<std::pair<HWND, std::unique_ptr<DeviceContext>>> m_paintContexts;
 };

@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+#include <chrono>
 
 #include "platform/window/InputScript.h"
 #include "tests/platform/WindowTestSupport.h"
@@ -16,11 +20,12 @@ TEST(InputScriptTest, ParsesEveryCommand) {
         "key Down\nkey ctrl+shift+a\n"
         "type Grüße  x\n"
         "wait 1500\n"
-        "shot out/first.PNG\n";
+        "shot out/first.PNG\n"
+        "Sleep 250\n";
     std::vector<ScriptStep> steps;
     const ScriptError error = ParseInputScript(script, steps);
     ASSERT_EQ(error.line, 0) << error.message;
-    ASSERT_EQ(steps.size(), 10u);
+    ASSERT_EQ(steps.size(), 11u);
     EXPECT_EQ(steps[0].action, ScriptAction::Tap);
     EXPECT_EQ(steps[0].point, (Point{10, 20}));
     EXPECT_EQ(steps[0].line, 2);
@@ -33,6 +38,8 @@ TEST(InputScriptTest, ParsesEveryCommand) {
     EXPECT_EQ(steps[7].text, u"Grüße  x");
     EXPECT_EQ(steps[8].ms, 1500u);
     EXPECT_EQ(steps[9].file, "out/first.PNG");
+    EXPECT_EQ(steps[10].action, ScriptAction::Sleep);
+    EXPECT_EQ(steps[10].ms, 250u);
 }
 
 TEST(InputScriptTest, ABadLineIsReportedWithItsNumber) {
@@ -41,6 +48,7 @@ TEST(InputScriptTest, ABadLineIsReportedWithItsNumber) {
         "tap x 5",         "tap 1e2 5",      "tap 10 20x",    "hold",       "key",
         "key Foo",         "key Shift+",     "key Alt+A",     "key A B",    "type",
         "wait",            "wait -5",        "wait 3600001",  "wait 99999999999999999999",
+        "sleep",           "sleep 60001",    "sleep 5 5",
         "shot",            "shot out.jpg",   "shot .png",     "jump 1 2",   std::string("tap 1\0 2", 8),
     };
     for (const std::string& line : bad) {
@@ -85,6 +93,44 @@ TEST(InputScriptTest, AScriptDrivesTheHeadlessScreenAndEndsTheLoop) {
     EXPECT_EQ(screen.backend.ShotsWritten(), 1);
     EXPECT_EQ(screen.manager.Screen().Value(100, 100), 0x008000u);
     EXPECT_FALSE(ReadHostFile(dir / "s.png").empty());
+}
+
+// An outside event (a timer of the kernel standing in for a file copied
+// in by another program) that comes during a sleep is handled before the
+// lines after the sleep, the real time passes, and the clock stands still.
+TEST(InputScriptTest, ASleepHandlesOutsideEventsInRealTimeWithTheClockStill) {
+    HeadlessScreen screen;
+    std::vector<Seen> log;
+    LoggingWindow window(&log);
+    window.ignored = {WM_PAINT, WM_ERASEBKGND, WM_SHOWWINDOW, WM_CREATE, WM_SETFOCUS, WM_ACTIVATE};
+    ASSERT_TRUE(window.Create(nullptr, {0, 0, 240, 320}, 0, u"", WS_VISIBLE));
+    screen.manager.SetFocus(&window);
+    const int timer = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    ASSERT_GE(timer, 0);
+    itimerspec due{};
+    due.it_value.tv_nsec = 20 * 1000 * 1000;
+    ASSERT_EQ(timerfd_settime(timer, 0, &due, nullptr), 0);
+    screen.manager.AddEventSource(timer, [&] {
+        uint64_t expirations = 0;
+        if (read(timer, &expirations, sizeof expirations) > 0)
+            PostMessage(&window, WM_APP, 0, 0);
+    });
+    std::vector<ScriptStep> steps;
+    ASSERT_EQ(ParseInputScript("sleep 120\nkey A\n", steps).line, 0);
+    screen.backend.Play(steps);
+    const uint32_t clock = screen.backend.Clock().Now();
+    const auto start = std::chrono::steady_clock::now();
+    screen.Run();
+    const auto slept = std::chrono::steady_clock::now() - start;
+    screen.manager.RemoveEventSource(timer);
+    close(timer);
+
+    std::vector<UINT> messages;
+    for (const Seen& s : log)
+        messages.push_back(s.message);
+    EXPECT_EQ(messages, (std::vector<UINT>{WM_APP, WM_KEYDOWN, WM_KEYUP}));
+    EXPECT_GE(slept, std::chrono::milliseconds(120));
+    EXPECT_EQ(screen.backend.Clock().Now(), clock);
 }
 
 TEST(InputScriptTest, AShotThatCannotBeWrittenIsReported) {
