@@ -6,6 +6,11 @@
 #
 #   bench/compare.sh [BUILD]      # after `make test`; BUILD defaults to build
 #
+# With KV_BEFORE=FOLDER (holding an earlier kvtool and kvsync) each row also
+# runs those programs in the same rotation (before, ours, theirs, before ...),
+# so that a change is measured before and after on the same machine at the
+# same time.
+#
 # The photos are drawn by bench/compare/make_picture.cpp and compressed with
 # cjpeg; everything is made in a temporary folder and removed at the end.
 set -euo pipefail
@@ -13,9 +18,11 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "${1:-$here/build}")
 runs=${RUNS:-5}
 "$here/tools/install-deps.sh" libjpeg-turbo-progs libvips-tools rsync time g++
-kvtool="$build/tools/kvtool"
-kvsync="$build/tools/kvsync"
-for program in "$kvtool" "$kvsync"; do
+our_kvtool="$build/tools/kvtool"
+our_kvsync="$build/tools/kvsync"
+kvtool=$our_kvtool kvsync=$our_kvsync
+before=${KV_BEFORE:+$(realpath "$KV_BEFORE")}
+for program in "$our_kvtool" "$our_kvsync" ${before:+"$before/kvtool" "$before/kvsync"}; do
   [ -x "$program" ] || { echo "not built: $program (run make test first)" >&2; exit 2; }
 done
 
@@ -41,21 +48,37 @@ timed() {
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
 
 # compare LABEL COLUMN PREP_A RUN_A PREP_B RUN_B: the PREP functions run
-# untimed before each run; COLUMN 1 compares wall time, 2 CPU time.
+# untimed before each run; COLUMN 1 compares wall time, 2 CPU time. RUN_A
+# calls the programs through $kvtool and $kvsync, so with a before set it
+# runs once with each set.
 rows=()
+summary() {  # the median time and memory of runs given as "wall cpu kilobytes"
+  local column=$1; shift
+  local t m
+  t=$(printf '%s\n' "$@" | awk -v c="$column" '{ print $c }' | median)
+  m=$(printf '%s\n' "$@" | awk '{ print $3 }' | median)
+  printf '%s s, %d MB' "$t" "$((${m%.*} / 1024))"
+}
+ratio() { awk -v x="${1%% *}" -v y="${2%% *}" 'BEGIN { printf "%.2f", (y > 0 ? x / y : 0) }'; }
 compare() {
-  local label=$1 column=$2 a=() b=() i
+  local label=$1 column=$2 a=() b=() o=() i
   for ((i = 0; i < runs; ++i)); do
-    $3; a+=("$(timed_run "$4")")
+    if [ -n "$before" ]; then
+      kvtool=$before/kvtool kvsync=$before/kvsync; $3; o+=("$(timed_run "$4")")
+    fi
+    kvtool=$our_kvtool kvsync=$our_kvsync; $3; a+=("$(timed_run "$4")")
     $5; b+=("$(timed_run "$6")")
   done
-  local ta tb ma mb
-  ta=$(printf '%s\n' "${a[@]}" | awk -v c="$column" '{ print $c }' | median)
-  tb=$(printf '%s\n' "${b[@]}" | awk -v c="$column" '{ print $c }' | median)
-  ma=$(printf '%s\n' "${a[@]}" | awk '{ print $3 }' | median)
-  mb=$(printf '%s\n' "${b[@]}" | awk '{ print $3 }' | median)
-  rows+=("$(printf '| %s | %s s, %d MB | %s s, %d MB | %s |' "$label" "$ta" "$((${ma%.*} / 1024))" \
-            "$tb" "$((${mb%.*} / 1024))" "$(awk -v x="$ta" -v y="$tb" 'BEGIN { printf "%.2f", (y > 0 ? x / y : 0) }')")")
+  local sa sb so
+  sa=$(summary "$column" "${a[@]}")
+  sb=$(summary "$column" "${b[@]}")
+  if [ -n "$before" ]; then
+    so=$(summary "$column" "${o[@]}")
+    rows+=("$(printf '| %s | %s | %s | %s | %s | %s |' "$label" "$so" "$sa" "$sb" "$(ratio "$so" "$sb")" \
+              "$(ratio "$sa" "$sb")")")
+  else
+    rows+=("$(printf '| %s | %s | %s | %s |' "$label" "$sa" "$sb" "$(ratio "$sa" "$sb")")")
+  fi
   echo "${rows[-1]}" >&2
 }
 timed_run() { "$1"; }
@@ -64,7 +87,7 @@ nothing() { :; }
 # Decoding, CPU time, to PPM.
 for name in p16-420 p8-422 p24-444; do
   for scale in 1 2 4 8; do
-    eval "kv_decode_${name//-/_}_$scale() { timed \"$kvtool\" decode \"$work/$name.jpg\" --scale $scale -o \"$work/ours.ppm\"; }"
+    eval "kv_decode_${name//-/_}_$scale() { timed \"\$kvtool\" decode \"$work/$name.jpg\" --scale $scale -o \"$work/ours.ppm\"; }"
     eval "dj_decode_${name//-/_}_$scale() { timed djpeg -dct fast -nosmooth -scale 1/$scale -ppm -outfile \"$work/theirs.ppm\" \"$work/$name.jpg\"; }"
     compare "\`kvtool decode --scale $scale\` vs \`djpeg -dct fast -nosmooth\`, $name (CPU)" 2 \
       nothing "kv_decode_${name//-/_}_$scale" nothing "dj_decode_${name//-/_}_$scale"
@@ -105,6 +128,11 @@ compare "\`kvsync sync\`, nothing changed, vs \`rsync -a\` (wall)" 1 in_step kv_
 echo
 echo "$(nproc) cores; load: $(cut -d' ' -f1-3 /proc/loadavg); medians of $runs runs each, A B A B"
 echo
-echo "| work | ours | theirs | ratio (time, ours / theirs) |"
-echo "|---|---|---|---|"
+if [ -n "$before" ]; then
+  echo "| work | before | ours | theirs | ratio before | ratio ours (time / theirs) |"
+  echo "|---|---|---|---|---|---|"
+else
+  echo "| work | ours | theirs | ratio (time, ours / theirs) |"
+  echo "|---|---|---|---|"
+fi
 printf '%s\n' "${rows[@]}"

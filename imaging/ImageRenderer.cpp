@@ -127,8 +127,8 @@ int ImageRenderer::Decode(File& file, const Rect& target, uint32_t flags, Render
     uint8_t s = plan.setup.scaleShift;
     while (s < 3 && uint64_t(image.paddedWidth >> s) * (image.paddedHeight >> s) > kJpegPixelBudget) ++s;
     plan.setup.scaleShift = s;
-    auto bitmap = CreateImageBitmap(nullptr, int32_t(image.paddedWidth >> s),
-                                    int32_t(image.paddedHeight >> s), 32);
+    // Every pixel of the padded picture is written by the decoder below.
+    auto bitmap = Bitmap::CreateUncleared(int32_t(image.paddedWidth >> s), int32_t(image.paddedHeight >> s), 32);
     if (!bitmap) return int(ERROR_NOT_ENOUGH_MEMORY);
     rc = decoder->BeginOutput(s, bitmap->Stride());
     if (rc != 0) return rc;
@@ -144,7 +144,7 @@ int ImageRenderer::Decode(File& file, const Rect& target, uint32_t flags, Render
     for (;;) {
         int rows = 0;
         rc = decoder->DecodeMcuRow(bitmap->Row(row), rows);
-        if (rc < 0) return rc;
+        if (rc != 0 && rc != 1) return rc;  // negative, or out of memory gathering scans
         row += rows;
         if (m_cancel && m_cancel->ShouldCancel()) return RENDER_CANCELLED;
         if (rc == 1 || rows <= 0 || row >= bitmap->Height()) break;

@@ -109,7 +109,9 @@ int ZoomDecode::DecodePart() {
     std::vector<uint32_t> band;
     try {
         band.resize(outWidth * size_t(mcuH));
-        m_part.pixels.resize(size_t(m_part.width) * size_t(m_part.height));
+        // Rows are appended as they are decoded: each pixel written once.
+        m_part.pixels.clear();
+        m_part.pixels.reserve(size_t(m_part.width) * size_t(m_part.height));
     } catch (const std::bad_alloc&) {
         return int(ERROR_NOT_ENOUGH_MEMORY);
     }
@@ -120,13 +122,16 @@ int ZoomDecode::DecodePart() {
         const int result = m_decoder.DecodeMcuRow(band.data(), rows);
         if (result < 0 || result > 1) return result;
         if (wanted) {
-            for (int y = 0; y < mcuH; ++y)
-                std::copy_n(band.data() + size_t(y) * outWidth + m_part.left, m_part.width,
-                            m_part.pixels.data() + size_t((row - m_rowFirst) * mcuH + y) * m_part.width);
+            for (int y = 0; y < mcuH; ++y) {
+                const uint32_t* from = band.data() + size_t(y) * outWidth + m_part.left;
+                m_part.pixels.insert(m_part.pixels.end(), from, from + m_part.width);
+            }
         }
         if (m_request.cancel && m_request.cancel->ShouldCancel()) return PICTURE_CANCELLED;
         if (result == 1) break;
     }
+    // Rows the picture never reached stay black, as before.
+    m_part.pixels.resize(size_t(m_part.width) * size_t(m_part.height));
     return 0;
 }
 

@@ -21,6 +21,10 @@ public:
     // nullptr when the size is absurd, bpp is neither 1 nor 32, or memory
     // runs out.
     static std::unique_ptr<Bitmap> Create(int32_t width, int32_t height, int bitsPerPixel);
+    // The same with the pixels left as they come, for a caller that writes
+    // every one of them before reading any (a decoder's output): a large
+    // picture's pages are then touched once, by the writing.
+    static std::unique_ptr<Bitmap> CreateUncleared(int32_t width, int32_t height, int bitsPerPixel);
 
     int32_t Width() const { return m_width; }
     int32_t Height() const { return m_height; }

@@ -70,6 +70,37 @@ TEST(PngWriterTest, PpmHeaderAndBytes) {
     EXPECT_EQ(expected, ReadHostFile(dir / "shot.ppm"));
 }
 
+// The row writer packs several pixels at a time: every width, including
+// the ones that end between two steps, gives the bytes of the whole-picture
+// writer, and the unused top byte never leaks into the file.
+TEST(PngWriterTest, PpmRowsMatchTheWholePictureAtEveryWidth) {
+    TempDir dir;
+    for (int32_t width = 1; width <= 21; ++width) {
+        const int32_t height = 3;
+        std::vector<uint32_t> pixels(size_t(width) * height);
+        for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint32_t(0xA5000000u | (i * 0x0913E7u & 0xFFFFFF));
+        ASSERT_EQ(0u, WritePpm(dir / "whole.ppm", pixels.data(), width, height, size_t(width) * 4));
+        int32_t next = 0;
+        ASSERT_EQ(0u, WritePpmRows(dir / "rows.ppm", width, height, [&](const uint32_t*& row) {
+                      row = pixels.data() + size_t(next++) * width;
+                      return true;
+                  }));
+        EXPECT_EQ(ReadHostFile(dir / "whole.ppm"), ReadHostFile(dir / "rows.ppm")) << "width " << width;
+    }
+}
+
+TEST(PngWriterTest, PpmRowsAbandonedLeaveNoFile) {
+    TempDir dir;
+    int32_t asked = 0;
+    EXPECT_NE(0u, WritePpmRows(dir / "cut.ppm", 3, 2, [&](const uint32_t*& row) {
+                  row = kPixels;
+                  return ++asked < 2;
+              }));
+    EXPECT_EQ(2, asked);
+    EXPECT_EQ(0u, EntryCount(dir.Path()));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, WritePpmRows(dir / "empty.ppm", 0, 2, [](const uint32_t*&) { return true; }));
+}
+
 TEST(PngWriterTest, FailuresLeaveNoFileBehind) {
     TempDir dir;
     const struct {

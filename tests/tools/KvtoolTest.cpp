@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "imaging/JpegPicture.h"
 #include "tests/support/TestSupport.h"
 #include "tools/kvtool/Kvtool.h"
 
@@ -178,6 +179,29 @@ TEST_F(KvtoolTest, DecodeWritesThePictureAtEachScale) {
     EXPECT_FALSE(std::filesystem::exists(root / "q.png"));
     EXPECT_EQ(2, Run({"decode", photo, "--scale", "3", "-o", root / "x.png"}));
     EXPECT_EQ(2, Run({"decode", photo, "-o", root / "x.gif"}));
+}
+
+// A PPM is written row by row straight from the decoder: the same pixels as
+// the whole decoded picture, at every scale; a photo that fails to decode
+// leaves no file.
+TEST_F(KvtoolTest, DecodeToPpmGivesThePicturesPixels) {
+    for (int shift = 0; shift <= 3; ++shift) {
+        const std::string output = root / "rows.ppm";
+        ASSERT_EQ(0, Run({"decode", photo, "--scale", std::to_string(1 << shift), "-o", output})) << err;
+        const std::vector<uint8_t> jpeg = ReadHostFile(photo);
+        JpegPicture picture;
+        ASSERT_EQ(0, DecodeJpegMemory(jpeg.data(), jpeg.size(), shift, false, picture));
+        const std::string header =
+            "P6\n" + std::to_string(picture.width) + " " + std::to_string(picture.height) + "\n255\n";
+        std::vector<uint8_t> expected(header.begin(), header.end());
+        for (uint32_t pixel : picture.pixels)
+            expected.insert(expected.end(), {uint8_t(pixel >> 16), uint8_t(pixel >> 8), uint8_t(pixel)});
+        EXPECT_EQ(expected, ReadHostFile(output)) << "scale shift " << shift;
+    }
+    const std::string twelveBit = root / "precision12.jpg";
+    WriteHostFile(twelveBit, ReadHostFile(FixturePath("jpeg/precision12.jpg")));
+    EXPECT_EQ(1, Run({"decode", twelveBit, "-o", root / "q.ppm"}));
+    EXPECT_FALSE(std::filesystem::exists(root / "q.ppm"));
 }
 
 TEST_F(KvtoolTest, RenderReportsTheFitAndTheSource) {

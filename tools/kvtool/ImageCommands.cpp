@@ -11,6 +11,7 @@
 #include "catalogue/FolderFinder.h"
 #include "imaging/ImageRenderer.h"
 #include "imaging/JpegPicture.h"
+#include "imaging/JpegRowDecoder.h"
 #include "imaging/RenderGeometry.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/DeviceContext.h"
@@ -102,17 +103,39 @@ int RunDecode(const CommandContext& ctx) {
     const ImageTarget target(ctx.words[0]);
     File file;
     if (!OpenImage(ctx, target, file, GENERIC_READ)) return 1;
-    JpegPicture picture;
-    if (const int result = DecodeJpegFile(file, shift, ctx.line.Has("--thumbnail"), picture)) {
-        ctx.Fail(ctx.words[0], FileErrorText(result, ctx.words[0]));
+    const bool thumbnail = ctx.line.Has("--thumbnail");
+    uint32_t width = 0, height = 0;
+    int decodeError = 0;
+    uint32_t writeError = 0;
+    if (EndsWith(output, ".ppm")) {
+        // Rows go from the decoder's band straight into the file.
+        JpegRowDecoder rows;
+        decodeError = rows.Open(file, shift, thumbnail);
+        width = rows.Width();
+        height = rows.Height();
+        if (decodeError == 0) {
+            writeError = WritePpmRows(output, int32_t(width), int32_t(height), [&](const uint32_t*& row) {
+                decodeError = rows.NextRow(row);
+                return decodeError == 0;
+            });
+        }
+    } else {
+        JpegPicture picture;
+        decodeError = DecodeJpegFile(file, shift, thumbnail, picture);
+        width = picture.width;
+        height = picture.height;
+        if (decodeError == 0)
+            writeError = WritePicture(output, picture.pixels.data(), int32_t(width), int32_t(height), width * 4);
+    }
+    if (decodeError) {
+        ctx.Fail(ctx.words[0], FileErrorText(decodeError, ctx.words[0]));
         return 1;
     }
-    if (const uint32_t err = WritePicture(output, picture.pixels.data(), int32_t(picture.width),
-                                          int32_t(picture.height), picture.width * 4)) {
-        ctx.Fail(output, FileErrorText(static_cast<int>(err), output));
+    if (writeError) {
+        ctx.Fail(output, FileErrorText(static_cast<int>(writeError), output));
         return 1;
     }
-    ctx.out << output << ": " << picture.width << "x" << picture.height << "\n";
+    ctx.out << output << ": " << width << "x" << height << "\n";
     return 0;
 }
 
