@@ -326,6 +326,10 @@ bool CCategoryDB::NameAndIndexOf(const RecordId& id, std::u16string& name, size_
     return false;
 }
 
+int CCategoryDB::CompareNames(std::u16string_view a, std::u16string_view b) {
+    return StrICmpAnsi(ToAnsiName(a), ToAnsiName(b));
+}
+
 RecordId CCategoryDB::FindByName(std::u16string_view name) const {
     const auto index = FindLiveByName(ToAnsiName(name));
     return index ? RecordAt(*index).id : CATEGORY_ID_UNFILED;

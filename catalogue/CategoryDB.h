@@ -119,6 +119,9 @@ public:
     bool NameOf(const RecordId& id, std::u16string& name) const;
     // Live records only; index counts the live records before it.
     bool NameAndIndexOf(const RecordId& id, std::u16string& name, size_t& index) const;
+    // Compares two names as the database does: their stored forms,
+    // case-insensitively (_stricmp). Zero when they would collide.
+    static int CompareNames(std::u16string_view a, std::u16string_view b);
     // A live record with this name, or CATEGORY_ID_UNFILED.
     RecordId FindByName(std::u16string_view name) const;
     // The n-th live record in name order (from 0), or CATEGORY_ID_UNFILED.

@@ -25,6 +25,8 @@ std::u16string LoadString(uint32_t id) {
         {142, u"Incorrect password."},
         {143, u"The confirm password doesn't match."},
         {144, u"The category name cannot be greater than 31 characters."},
+        {145, u"The categories could not be saved. Check that you have write access."},
+        {146, u"That location is no longer there. Choose another one."},
         {148, u"An image with the same name already exists at the new location."},
         {149, u"There was an error moving one or more images to the new location. Check to make "
               u"sure there's sufficient space and that you have write access."},

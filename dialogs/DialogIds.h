@@ -49,3 +49,16 @@ constexpr int IDC_DETAILS_HINT = 1101;
 
 // The result of Image Details when the user confirmed "Delete...".
 constexpr int IDD_DETAILS_DELETE = 1008;
+
+// Edit Categories and the category name
+constexpr int IDC_CATEGORY_LIST = 1020;
+constexpr int IDC_NEW_CATEGORY = 5000;
+constexpr int IDC_RENAME_CATEGORY = 3;
+constexpr int IDC_DELETE_CATEGORY = 1008;
+constexpr int IDC_CATEGORY_NAME = 1013;
+constexpr int IDC_CATEGORY_HEADING = 1102;
+constexpr int IDC_CATEGORY_HINT = 1103;
+
+// Categorize All and Move All
+constexpr int IDC_CATEGORIZE_CATEGORY = 1002;
+constexpr int IDC_MOVE_LOCATION = 1027;
