@@ -133,7 +133,7 @@ TEST_F(CategoryDialogTest, NameRules) {
 
 TEST(CategoryNamesTest, NamesCompareByTheirStoredForm) {
     struct Case {
-        std::u16string_view a, b;
+        std::u16string a, b;
         bool collide;
     };
     const Case cases[] = {
