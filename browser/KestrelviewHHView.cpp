@@ -1,101 +1,79 @@
 #include "browser/KestrelviewHHView.h"
 
-#include "handheld/FullScreen.h"
-#include "handheld/ViewModes.h"
+#include "browser/FlatComboBox.h"
 #include "catalogue/CatalogueStrings.h"
-#include "catalogue/ImageScanner.h"
+#include "catalogue/CategoryListImport.h"
+#include "catalogue/FileOperations.h"
+#include "catalogue/HeldRecord.h"
+#include "handheld/FullScreen.h"
 #include "handheld/Preferences.h"
 #include "handheld/RegisteredMessages.h"
-#include "browser/FlatComboBox.h"
-#include "platform/shell/Menu.h"
-#include "platform/window/WindowClass.h"
-#include "platform/fonts/DrawText.h"
+#include "handheld/Strings.h"
+#include "handheld/ViewModes.h"
 #include "platform/shell/MessageBoxWindow.h"
-#include "platform/fonts/SystemFont.h"
+#include "platform/shell/Shell.h"
+#include "platform/window/WindowClass.h"
 #include "platform/window/WindowManager.h"
+#include "resources/ResourceMenus.h"
 
 namespace {
 
 constexpr int32_t TOP_BAR_HEIGHT = 23;
+constexpr int32_t CONTROLS_TOP = 24;
+// The two selectors share the top bar.
+constexpr Rect LOCATION_SELECTOR_RECT{3, 2, 115, 18};
+constexpr Rect CATEGORY_SELECTOR_RECT{120, 2, 245, 18};
 
 struct ModeCommand {
     UINT command;
     uint32_t mode;
-    const char16_t* name;
 };
 constexpr ModeCommand MODE_COMMANDS[] = {
-    {59410, VIEW_LIST, u"List View"},
-    {32920, VIEW_DETAIL, u"Detail View"},
-    {32921, VIEW_THUMBNAIL, u"Thumbnail View"},
-    {32922, VIEW_GALLERY, u"Gallery View"},
-};
-
-struct PendingCommand {
-    UINT first;
-    UINT last;
-    const char16_t* name;
-};
-// Commands whose screens are still to come.
-constexpr PendingCommand PENDING_COMMANDS[] = {
-    {32783, 32783, u"Preferences"},
-    {32784, 32784, u"Slideshow Preferences"},
-    {32907, 32907, u"Categorize All"},
-    {32909, 32909, u"Move All"},
-    {32910, 32910, u"Delete All"},
-    {32929, 32929, u"Set Password"},
-    {32902, 32902, u"Refresh"},
-    {32926, 32926, u"Location filter"},
-    {5000, 5256, u"Locations"},
-    {32846, 32847, u"Category filter"},
-    {32848, 32848, u"Edit Categories"},
-    {4000, 4256, u"Categories"},
-    {32774, 32774, u"Details"},
-    {32776, 32776, u"Note"},
-    {32787, 32787, u"Delete"},
-    {7, 7, u"Beam"},
-    {32901, 32901, u"Send via Email"},
-    {32905, 32905, u"Set as Today Wallpaper"},
-    {32898, 32899, u"Next and Previous"},
-    {32931, 32931, u"Zoom"},
+    {ID_MODE_LIST, VIEW_LIST},
+    {ID_MODE_DETAIL, VIEW_DETAIL},
+    {ID_MODE_THUMBNAIL, VIEW_THUMBNAIL},
+    {ID_MODE_GALLERY, VIEW_GALLERY},
 };
 
 UINT ModeCommandOf(uint32_t mode) {
     for (const ModeCommand& m : MODE_COMMANDS)
         if (m.mode == mode)
             return m.command;
-    return MODE_COMMANDS[0].command;
+    return ID_MODE_DETAIL;
 }
 
-// The browsing mode stored last, the thumbnail grid when none is.
+bool IsBrowsingMode(uint32_t mode) {
+    return mode == VIEW_LIST || mode == VIEW_THUMBNAIL || mode == VIEW_GALLERY || mode == VIEW_DETAIL;
+}
+
+// The browsing mode stored last; any other value shows the detail grid.
 uint32_t StoredMode() {
     const uint32_t mode = GetBrowserView();
-    return mode == VIEW_LIST || mode == VIEW_THUMBNAIL || mode == VIEW_GALLERY || mode == VIEW_DETAIL
-               ? mode
-               : VIEW_DETAIL;
+    return IsBrowsingMode(mode) ? mode : VIEW_DETAIL;
 }
 
 }  // namespace
 
-CKestrelviewHHView::CKestrelviewHHView() : m_mode(StoredMode()) {
+CKestrelviewHHView::CKestrelviewHHView()
+    : m_mode(StoredMode()), m_previousMode(m_mode), m_slideShow(*this, *this) {
+    Catalogue().AddRemovalListener(this);
     AddModeCommands();
-    AddPendingCommands();
-    // Slide shows need displayed images; this view displays none yet.
-    OnCommand(32892, [this] { Unavailable(u"Slideshow"); });
-    OnUpdateCommand(32892, [](CommandUi& ui) { ui.Enable(false); });
-    OnCommand(32930, [this] {
-        m_showPrivate = !m_showPrivate;
-        InvalidateRect(this, nullptr, false);
-    });
-    OnUpdateCommand(32930, [this](CommandUi& ui) {
-        ui.SetText(m_showPrivate ? u"Hide Private Images" : u"Show Private Images");
-    });
+    AddFilterCommands();
+    AddToolsCommands();
 }
 
 CKestrelviewHHView::~CKestrelviewHHView() {
-    // The selectors go first, while the view they belong to is still there.
+    m_slideShow.Stop();
+    if (m_loaded)
+        SaveOnExit();
+    Catalogue().RemoveRemovalListener(this);
+    // The children go first, while the view they belong to is still there.
+    m_photo.Destroy();
     m_location.reset();
     m_category.reset();
 }
+
+const CImageItem* CKestrelviewHHView::ActedOnRecord() const { return m_actedOn ? m_actedOn->Get() : nullptr; }
 
 void CKestrelviewHHView::AddModeCommands() {
     for (const ModeCommand& m : MODE_COMMANDS) {
@@ -104,65 +82,63 @@ void CKestrelviewHHView::AddModeCommands() {
     }
 }
 
-void CKestrelviewHHView::AddPendingCommands() {
-    for (const PendingCommand& p : PENDING_COMMANDS)
-        OnCommandRange(p.first, p.last, [this, p](UINT) { Unavailable(p.name); });
-}
+// ---- creation ---------------------------------------------------------------
 
-// The location and category selectors of the top bar. Their menus hold
-// the entries that need no catalogue; the rest come with it.
+// The location and category selectors of the top bar; their popups are
+// filled from the locations and categories by BuildFilterMenus.
 void CKestrelviewHHView::CreateSelectors() {
     CFlatComboBox::RegisterClass();
-    auto make = [this](const Rect& rect, int id, std::unique_ptr<Menu> popup, std::u16string_view prompt) {
+    auto make = [this](const Rect& rect, int id, UINT menuId, std::u16string_view prompt) {
         auto window = CreateWindowOfClass(FLAT_COMBO_BOX_CLASS, this, rect, id, u"", WS_CHILD | WS_VISIBLE);
         std::unique_ptr<CFlatComboBox> selector(dynamic_cast<CFlatComboBox*>(window.get()));
         if (!selector)
             return selector;
         window.release();
-        auto menu = std::make_unique<Menu>();
-        menu->AppendSubMenu(std::move(popup), u"");
-        selector->SetMenu(std::move(menu));
-        selector->SetText(u"All");
+        selector->SetMenu(LoadMenuResource(menuId));
+        selector->SetText(STRING_ALL);
         selector->SetPromptText(prompt);
         selector->SetBackgroundColour(GetSysColor(COLOR_BTNFACE));
         return selector;
     };
-    auto locations = std::make_unique<Menu>();
-    locations->AppendItem(MF_STRING, 32926, u"All");
-    m_location = make({3, 2, 115, 18}, 1007, std::move(locations), u"Select Location");
-    auto categories = std::make_unique<Menu>();
-    categories->AppendItem(MF_STRING, 32846, u"All");
-    categories->AppendItem(MF_STRING, 32847, u"Unfiled");
-    categories->AppendItem(MF_SEPARATOR, 0, u"");
-    categories->AppendItem(MF_STRING, 32848, u"Edit Categories...");
-    m_category = make({120, 2, 245, 18}, 1008, std::move(categories), u"Select Category");
+    m_location = make(LOCATION_SELECTOR_RECT, 1007, IDM_LOCATION, u"Select Location");
+    m_category = make(CATEGORY_SELECTOR_RECT, 1008, IDM_CATEGORY, u"Select Category");
 }
 
 void CKestrelviewHHView::OnInitialUpdate() {
+    CreatePhotoWindow();
+    SipShowIM(false);
+    ReadSortPreferences();
     CreateSelectors();
     const Rect client = GetClientRect();
-    CreateBrowserControls({0, TOP_BAR_HEIGHT + 1, client.right, client.bottom});
+    CreateBrowserControls({0, CONTROLS_TOP, client.right, client.bottom});
+    Grid().onContextMenu = [this](CImageItem* record, Point screen) { ShowImageMenu(record, screen); };
+    Grid().onCategoryChanged = [this](const RecordId& old, CImageItem* record) {
+        OnRecordCategoryChanged(old, record);
+    };
     InitialLoad();
-    ShowMode();
-    if (auto* host = dynamic_cast<ModeButtonHost*>(GetParent()))
-        host->PressModeButton(ModeCommandOf(m_mode));
     View::OnInitialUpdate();
 }
 
-// The catalogue as the preferences left it: sort order, filters, and every
-// photo of every location.
+// The categories (with the old list beside the program taken in once), the
+// filters the user left, every photo of every location, then the mode.
 void CKestrelviewHHView::InitialLoad() {
-    ReadSortPreferences();
+    CreateFolderTree(PROGRAM_FOLDER);
     Categories().Load(CATEGORY_DB_PATH);
+    ImportOldCategoryList(Categories());
+    Catalogue().InvalidateDisplay();
     RecordId category = GetLastViewedCategory();
     if (category != CATEGORY_ID_ALL && category != CATEGORY_ID_UNFILED && !Categories().Exists(category))
         category = CATEGORY_ID_ALL;
-    const std::u16string location = GetLastViewedLocation();
-    CImageScanner scanner(Catalogue(), Locations(), Categories(), std::u16string(CATEGORY_DB_PATH));
-    scanner.ScanAll(false);
-    FillList(location, category);
-    Grid().SetLocationFilter(location);
-    Grid().SetCategoryFilter(category);
+    SetFilter(GetLastViewedLocation(), category);
+    BuildFilterMenus();
+    Rescan(false);
+    FillList(Filter().location, Filter().category);
+    Grid().SetLocationFilter(Filter().location);
+    Grid().SetCategoryFilter(Filter().category);
+    ShowMode();
+    PressModeButton(m_mode);
+    // Only a catalogue that was filled may be written back as the caches.
+    m_loaded = true;
 }
 
 // The list in the list mode, the grid in its layout otherwise; the shown
@@ -187,9 +163,16 @@ HWND CKestrelviewHHView::ModeControl() {
     return &Grid();
 }
 
+void CKestrelviewHHView::PressModeButton(uint32_t mode) {
+    if (auto* host = dynamic_cast<ModeButtonHost*>(GetParent()))
+        host->PressModeButton(ModeCommandOf(mode));
+}
+
 // Leaving the list marks its current row for the grid; entering it selects
 // the grid's first selected photo.
 void CKestrelviewHHView::SetMode(uint32_t mode, UINT command) {
+    if (m_mode == VIEW_SINGLE)
+        LeaveSingle();
     if (mode != m_mode) {
         if (m_mode == VIEW_LIST) {
             Catalogue().ClearSelection();
@@ -205,6 +188,7 @@ void CKestrelviewHHView::SetMode(uint32_t mode, UINT command) {
             }
         }
         m_mode = mode;
+        m_previousMode = mode;
         SetBrowserView(uint16_t(mode));
         ShowMode();
         if (mode != VIEW_LIST)
@@ -214,18 +198,37 @@ void CKestrelviewHHView::SetMode(uint32_t mode, UINT command) {
         host->PressModeButton(command);
 }
 
-// Showing the photo alone comes with the single photo view; until then
-// the view remembers which one was asked for.
-void CKestrelviewHHView::ShowImage(CImageItem* record, bool) {
-    m_shown = record;
-    m_selectedPath = record ? record->GetPath() : std::u16string();
+void CKestrelviewHHView::Rescan(bool force) {
+    WaitCursor wait;
+    CImageScanner scanner(Catalogue(), Locations(), Categories(), std::u16string(CATEGORY_DB_PATH));
+    scanner.ScanAll(force);
+    BuildLocationMenu();
+    UpdateSelectorTexts();
+}
+
+void CKestrelviewHHView::RefreshFully(bool refillList) {
+    if (refillList)
+        FillList(Filter().location, Filter().category);
+    Grid().Refresh();
 }
 
 void CKestrelviewHHView::Unavailable(std::u16string_view what) {
     m_lastUnavailable = what;
-    MessageBoxW(GetParent(), std::u16string(what) + u" is not available in this version.",
-                u"Kestrelview", MB_OK);
+    MessageBoxW(GetParent(), std::u16string(what) + u" is not available in this version.", u"Kestrelview", MB_OK);
 }
+
+// ---- removal ------------------------------------------------------------------
+
+// The catalogue is about to give the record up: nothing here may keep it.
+void CKestrelviewHHView::OnRecordRemoving(const CImageItem& record) {
+    m_slideShow.Forget(&record);
+    m_photo.Forget(&record);
+    ForgetRecord(&record);
+}
+
+bool CKestrelviewHHView::HoldsRecord(const CImageItem* record) const { return Catalogue().Contains(record); }
+
+// ---- painting and messages ------------------------------------------------------
 
 void CKestrelviewHHView::OnDraw(DeviceContext& dc, const Rect&) {
     const Rect client = GetClientRect();
@@ -245,10 +248,18 @@ LRESULT CKestrelviewHHView::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
     case WM_KEYDOWN:
     case WM_KEYUP:
     case WM_CHAR:
+        if (m_mode == VIEW_SINGLE)
+            return OnSingleKey(message, wParam, lParam);
         // Keys reaching the view belong to the list or the grid.
         return SendMessage(ModeControl(), message, wParam, lParam);
+    case WM_TIMER:
+        if (m_slideShow.OnTimer(uintptr_t(wParam)))
+            return 0;
+        break;
     case WM_DESTROY:
-        SaveColumnWidths();
+        m_slideShow.Stop();
+        if (m_loaded)
+            SaveOnExit();
         break;
     case WM_SETFOCUS:
         // One photo alone covers the whole screen. The view gets the focus
@@ -261,11 +272,14 @@ LRESULT CKestrelviewHHView::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
         break;
     }
     if (message == ImageSelectedMessage() && wParam == 1) {
-        if (lParam) {
-            const std::u16string path = reinterpret_cast<const char16_t*>(lParam);
-            ShowImage(Catalogue().FindByPath(path), false);
-            m_selectedPath = path;
-        }
+        // The path lives in the sender's memory: only a sent message may
+        // carry it.
+        if (lParam && !WindowManager::Current()->InPostedMessage())
+            ShowImage(Catalogue().FindByPath(reinterpret_cast<const char16_t*>(lParam)), false);
+        return 0;
+    }
+    if (message == ImageExitMessage()) {
+        LeaveSingle();
         return 0;
     }
     return CKestrelviewView::WindowProc(message, wParam, lParam);

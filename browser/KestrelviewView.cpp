@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "catalogue/CatalogueStrings.h"
+#include "catalogue/ImageScanner.h"
 #include "catalogue/StringTable.h"
 #include "handheld/RegisteredMessages.h"
 #include "platform/window/WindowManager.h"
@@ -58,6 +60,19 @@ void CKestrelviewView::ReadSortPreferences() {
 void CKestrelviewView::SetFilter(std::u16string_view location, const RecordId& category) {
     m_filter.location = location;
     m_filter.category = category;
+}
+
+void CKestrelviewView::ForgetRecord(const CImageItem* record) {
+    if (record == m_openedByClick)
+        m_openedByClick = nullptr;
+}
+
+void CKestrelviewView::SaveOnExit() {
+    if (m_saved)
+        return;
+    m_saved = true;
+    SaveColumnWidths();
+    CImageScanner(m_catalogue, m_locations, m_categories, std::u16string(CATEGORY_DB_PATH)).SaveCaches();
 }
 
 // ---- columns ----------------------------------------------------------------

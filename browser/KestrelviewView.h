@@ -32,6 +32,7 @@ public:
     ~CKestrelviewView() override;
 
     CImageItemList& Catalogue() { return m_catalogue; }
+    const CImageItemList& Catalogue() const { return m_catalogue; }
     CCategoryDB& Categories() { return m_categories; }
     CFolderList& Locations() { return m_locations; }
     const ImageFilter& Filter() const { return m_filter; }
@@ -73,6 +74,10 @@ protected:
     // Reads "Sort Column", "Sort Ascending" and "Show Private" into the catalogue.
     void ReadSortPreferences();
     void SetFilter(std::u16string_view location, const RecordId& category);
+    // The record is about to be freed: the list forgets having opened it.
+    void ForgetRecord(const CImageItem* record);
+    // The file list caches and the column widths, once, when the view closes.
+    void SaveOnExit();
 
 private:
     friend class CPhotoListCtrl;
@@ -90,6 +95,7 @@ private:
     int m_sortColumn = COLUMN_NAME;
     bool m_sortAscending = true;
     bool m_firstBuild = true;
+    bool m_saved = false;
     const CImageItem* m_openedByClick = nullptr;  // the first tap of a double tap opened it
     DoubleTapGuard m_doubleTap;
 };

@@ -7,6 +7,8 @@
 #include "catalogue/CategoryDB.h"
 #include "catalogue/FileOperations.h"
 #include "catalogue/FolderList.h"
+#include "catalogue/HeldRecord.h"
+#include "catalogue/StringTable.h"
 #include "platform/shell/Menu.h"
 #include "platform/shell/MessageBoxWindow.h"
 #include "resources/ResourceMenus.h"
@@ -15,6 +17,16 @@ namespace {
 
 // Popup 0 of a menu resource, owned by the loaded bar.
 Menu* PopupOf(const std::unique_ptr<Menu>& bar) { return bar ? bar->GetSubMenu(0) : nullptr; }
+
+constexpr uint32_t STRING_IMAGE_DELETED = 136;
+
+// The record as it is after the menu closed, or nullptr (and the user told)
+// when it went away while a command was being chosen.
+CImageItem* AfterMenu(const CHeldRecord& held, UINT command, HWND owner) {
+    if (command != 0 && !held.Get())
+        MessageBoxW(owner, LoadString(STRING_IMAGE_DELETED), u"Kestrelview", MB_OK);
+    return command != 0 ? held.Get() : nullptr;
+}
 
 }  // namespace
 
@@ -40,11 +52,19 @@ void CThumbnailGrid::CategoryPopup(CImageItem& record, Point screen) {
         }
     if (!filed)
         menu->CheckMenuItem(ID_UNFILED, MF_BYCOMMAND | MF_CHECKED);
-    const UINT command = TrackPopupMenu(*menu, TPM_RETURNCMD, screen.x, screen.y, this);
+    UINT command = 0;
+    CImageItem* kept = nullptr;
+    if (m_list) {
+        const CHeldRecord held(*m_list, &record);
+        command = TrackPopupMenu(*menu, TPM_RETURNCMD, screen.x, screen.y, this);
+        kept = AfterMenu(held, command, GetParent());
+    }
+    if (!kept)
+        return;
     if (command == ID_UNFILED)
-        ApplyCategory(record, CATEGORY_ID_UNFILED);
+        ApplyCategory(*kept, CATEGORY_ID_UNFILED);
     else if (command >= ID_CATEGORY_FIRST && command - ID_CATEGORY_FIRST < ids.size())
-        ApplyCategory(record, ids[command - ID_CATEGORY_FIRST]);
+        ApplyCategory(*kept, ids[command - ID_CATEGORY_FIRST]);
 }
 
 // The file is written first; a photo that leaves the filter leaves the grid.
@@ -79,9 +99,21 @@ void CThumbnailGrid::LocationPopup(CImageItem& record, Point screen) {
                          item->GetName());
         locations.push_back(item.get());
     }
-    const UINT command = TrackPopupMenu(*menu, TPM_RETURNCMD, screen.x, screen.y, this);
-    if (command >= ID_LOCATION_FIRST && command - ID_LOCATION_FIRST < locations.size())
-        ApplyLocation(record, *locations[command - ID_LOCATION_FIRST]);
+    std::vector<std::u16string> paths;
+    for (const CFolderItem* location : locations)
+        paths.push_back(location->GetPath());
+    UINT command = 0;
+    CImageItem* kept = nullptr;
+    if (m_list) {
+        const CHeldRecord held(*m_list, &record);
+        command = TrackPopupMenu(*menu, TPM_RETURNCMD, screen.x, screen.y, this);
+        kept = AfterMenu(held, command, GetParent());
+    }
+    if (!kept || command < ID_LOCATION_FIRST || command - ID_LOCATION_FIRST >= paths.size())
+        return;
+    // A card may have gone with its location while the menu was open.
+    if (const CFolderItem* location = m_context.locations->Find(paths[command - ID_LOCATION_FIRST]))
+        ApplyLocation(*kept, *location);
 }
 
 // The move's outcome reaches the catalogue through the shell's change

@@ -3,14 +3,14 @@
 #include <string>
 #include <string_view>
 
+#include "catalogue/CatalogueStrings.h"
 #include "catalogue/ListFile.h"
 
 class CCategoryDB;
 class DeviceFolder;
 
-// The folder holding the program file, and the older form of the category
-// list that once lived in it.
-inline constexpr std::u16string_view PROGRAM_FOLDER = u"\\Program Files\\Farrowdale\\Kestrelview";
+// The older form of the category list, which once lived in the program's
+// folder (PROGRAM_FOLDER).
 inline constexpr std::u16string_view OLD_CATEGORY_LIST_NAME = u"\\CategoryList.kvd";
 
 // An entry of the old category list.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <unordered_set>
 
 #include "catalogue/CatalogueStrings.h"
 #include "catalogue/CategoryDB.h"
@@ -61,6 +62,51 @@ int CompareImageItems(CImageItem& a, CImageItem& b, uint16_t key, bool ascending
 CImageItemList::CImageItemList(const CCategoryDB* categories) : m_categories(categories) {}
 
 CImageItemList::~CImageItemList() = default;
+
+void CImageItemList::AddRemovalListener(RecordRemovalListener* listener) {
+    if (listener && std::find(m_removalListeners.begin(), m_removalListeners.end(), listener) ==
+                        m_removalListeners.end())
+        m_removalListeners.push_back(listener);
+}
+
+void CImageItemList::RemoveRemovalListener(RecordRemovalListener* listener) {
+    std::erase(m_removalListeners, listener);
+}
+
+bool CImageItemList::IsLeaving(const CImageItem* record) const {
+    return std::find(m_leaving.begin(), m_leaving.end(), record) != m_leaving.end();
+}
+
+std::vector<const CImageItem*> CImageItemList::AllRecords() const {
+    std::vector<const CImageItem*> all;
+    all.reserve(m_records.size());
+    for (const auto& record : m_records) all.push_back(record.get());
+    return all;
+}
+
+bool CImageItemList::Contains(const CImageItem* record) const {
+    if (!record) return false;
+    if (record == m_temporary.get()) return true;
+    return std::any_of(m_records.begin(), m_records.end(),
+                       [record](const auto& held) { return held.get() == record; });
+}
+
+// All the records are marked as leaving before the first is told, so that a
+// holder moving on from one of them passes over the others. A listener may
+// unregister itself (or another) while being told.
+void CImageItemList::TellRemoving(const std::vector<const CImageItem*>& records) {
+    if (records.empty() || m_removalListeners.empty()) return;
+    m_leaving = records;
+    for (const CImageItem* record : records) {
+        const std::vector<RecordRemovalListener*> listeners = m_removalListeners;
+        for (RecordRemovalListener* listener : listeners) {
+            if (std::find(m_removalListeners.begin(), m_removalListeners.end(), listener) !=
+                m_removalListeners.end())
+                listener->OnRecordRemoving(*record);
+        }
+    }
+    m_leaving.clear();
+}
 
 void CImageItemList::SetCategoryDB(const CCategoryDB* categories) {
     m_categories = categories;
@@ -152,6 +198,7 @@ std::unique_ptr<CImageItem> CImageItemList::Remove(const CImageItem* record) {
     const auto it = std::find_if(m_records.begin(), m_records.end(),
                                  [record](const auto& held) { return held.get() == record; });
     if (it == m_records.end()) return nullptr;
+    TellRemoving({record});
     std::unique_ptr<CImageItem> removed = std::move(*it);
     m_records.erase(it);
     ListChanged();
@@ -160,12 +207,19 @@ std::unique_ptr<CImageItem> CImageItemList::Remove(const CImageItem* record) {
 
 size_t CImageItemList::RemoveWhere(const std::function<bool(const CImageItem&)>& test) {
     const size_t before = m_records.size();
-    std::erase_if(m_records, [&](const auto& record) { return test(*record); });
+    std::vector<const CImageItem*> leaving;
+    for (const auto& record : m_records) {
+        if (test(*record)) leaving.push_back(record.get());
+    }
+    TellRemoving(leaving);
+    const std::unordered_set<const CImageItem*> gone(leaving.begin(), leaving.end());
+    std::erase_if(m_records, [&](const auto& record) { return gone.count(record.get()) != 0; });
     if (m_records.size() != before) ListChanged();
     return before - m_records.size();
 }
 
 std::vector<std::unique_ptr<CImageItem>> CImageItemList::TakeAll() {
+    TellRemoving(AllRecords());
     std::vector<std::unique_ptr<CImageItem>> records = std::move(m_records);
     m_records.clear();
     ListChanged();
@@ -173,6 +227,7 @@ std::vector<std::unique_ptr<CImageItem>> CImageItemList::TakeAll() {
 }
 
 void CImageItemList::Clear() {
+    TellRemoving(AllRecords());
     m_records.clear();
     ListChanged();
 }
@@ -192,6 +247,7 @@ CImageItem* CImageItemList::FindByPath(std::u16string_view path) {
     auto record = std::make_unique<CImageItem>();
     record->InitFromFile(path, CImageItem::IsRemovablePath(path));
     record->SetTemporary(true);
+    if (m_temporary) TellRemoving({m_temporary.get()});
     m_temporary = std::move(record);
     return m_temporary.get();
 }
@@ -320,17 +376,15 @@ int CImageItemList::SetPrivate(CImageItem& record, bool isPrivate) {
 uint32_t CImageItemList::DeleteAll(const ImageFilter& filter) {
     const std::vector<uint32_t> shown = DisplayFor(filter).indices;
     uint32_t result = ERROR_SUCCESS;
-    bool anyDeleted = false;
+    std::vector<const CImageItem*> deleted;
     for (auto it = shown.rbegin(); it != shown.rend(); ++it) {
-        std::unique_ptr<CImageItem>& record = m_records[*it];
-        result = DeleteImageFile(*record);
-        if (result == ERROR_SUCCESS) {
-            record.reset();
-            anyDeleted = true;
-        }
+        result = DeleteImageFile(*m_records[*it]);
+        if (result == ERROR_SUCCESS) deleted.push_back(m_records[*it].get());
     }
-    if (anyDeleted) {
-        std::erase(m_records, nullptr);
+    if (!deleted.empty()) {
+        TellRemoving(deleted);
+        const std::unordered_set<const CImageItem*> gone(deleted.begin(), deleted.end());
+        std::erase_if(m_records, [&](const auto& record) { return gone.count(record.get()) != 0; });
         ListChanged();
     }
     return result;

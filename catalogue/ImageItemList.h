@@ -13,6 +13,15 @@
 
 class CCategoryDB;
 
+// Told of each record the list is about to give up (to be freed by it or by
+// whoever takes it), while the record is still whole and still in the list.
+// A holder of a record pointer clears it here.
+class RecordRemovalListener {
+public:
+    virtual ~RecordRemovalListener() = default;
+    virtual void OnRecordRemoving(const CImageItem& record) = 0;
+};
+
 // Sort keys, stored as the preference "Sort Column".
 enum SortKey : uint16_t {
     SORT_LOCATION = 0,    // folder part of the path
@@ -62,6 +71,17 @@ public:
     CImageItemList& operator=(const CImageItemList&) = delete;
 
     void SetCategoryDB(const CCategoryDB* categories);
+
+    // Every removal (Remove, RemoveWhere, TakeAll, Clear, DeleteAll, a new
+    // temporary record) tells the listeners first. A listener unregisters
+    // before it goes away.
+    void AddRemovalListener(RecordRemovalListener* listener);
+    void RemoveRemovalListener(RecordRemovalListener* listener);
+    // During the telling of a removal of several records: whether this one
+    // is among them (a holder moving on must not pick one of them).
+    bool IsLeaving(const CImageItem* record) const;
+    // Whether the record is one of the list's, or its temporary record.
+    bool Contains(const CImageItem* record) const;
     uint16_t GetSortKey() const { return m_key; }
     bool IsAscending() const { return m_ascending; }
     bool GetShowPrivate() const { return m_showPrivate; }
@@ -150,6 +170,8 @@ private:
     int ListIndexOf(const CImageItem* record);
     size_t InsertionPlace(CImageItem& record);
     void ListChanged();
+    std::vector<const CImageItem*> AllRecords() const;
+    void TellRemoving(const std::vector<const CImageItem*>& records);
     template <typename Visit>
     void ForEachWithPicture(Visit visit);
 
@@ -159,6 +181,8 @@ private:
     bool m_showPrivate = true;
     std::unique_ptr<CImageItem> m_temporary;
     const CCategoryDB* m_categories = nullptr;
+    std::vector<RecordRemovalListener*> m_removalListeners;
+    std::vector<const CImageItem*> m_leaving;
 
     Display m_display;
     std::unordered_map<const CImageItem*, uint32_t> m_listIndex;

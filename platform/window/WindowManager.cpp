@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <mutex>
+#include <utility>
 
 #include <poll.h>
 #include <string>
@@ -144,7 +145,10 @@ LRESULT WindowManager::SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
     Window* window = FromHandle(hwnd);
     if (!window)
         return 0;
-    return window->WindowProc(message, wParam, lParam);
+    const bool outer = std::exchange(m_inPosted, false);
+    const LRESULT result = window->WindowProc(message, wParam, lParam);
+    m_inPosted = outer;
+    return result;
 }
 
 void WindowManager::BroadcastMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -372,9 +376,12 @@ void WindowManager::TranslateMessage(const MSG& msg) {
 }
 
 LRESULT WindowManager::DispatchMessage(const MSG& msg) {
-    if (!IsWindow(msg.hwnd))
+    Window* target = FromHandle(msg.hwnd);
+    if (!target)
         return 0;
-    const LRESULT result = SendMessage(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+    const bool outer = std::exchange(m_inPosted, true);
+    const LRESULT result = target->WindowProc(msg.message, msg.wParam, msg.lParam);
+    m_inPosted = outer;
     // A window that paints nothing must not be asked again and again.
     const Window* window = FromHandle(msg.hwnd);
     if (msg.message == WM_PAINT && window && !window->m_update.IsEmpty())

@@ -69,6 +69,10 @@ public:
     // characters themselves arrive as WM_CHAR from the input.
     void TranslateMessage(const MSG& msg);
     LRESULT DispatchMessage(const MSG& msg);
+    // Whether the message being handled now came through the queue (posted
+    // or input) rather than being sent: a message whose parameter points to
+    // the sender's memory is only valid when sent.
+    bool InPostedMessage() const { return m_inPosted; }
     // Dispatches messages until none is waiting (no waiting for input).
     void PumpMessages();
     // Runs a nested loop until `done` says so: 0, or -1 when a quit (or the
@@ -205,6 +209,7 @@ private:
     std::unordered_map<uintptr_t, Window*> m_handles;
     std::deque<MSG> m_queue;
     bool m_quitPending = false;
+    bool m_inPosted = false;
     int m_exitCode = 0;
     std::vector<Timer> m_timers;
     uint64_t m_timerOrder = 0;

@@ -79,7 +79,7 @@ class BrowserScreensTest : public ::testing::Test {
 protected:
     TempDevice root;
     TempDir shots;
-    Shot thumbnails, selected, gallery, detail, list;
+    Shot thumbnails, photo, selected, gallery, detail, list;
 
     void SetUp() override {
         const std::string corpus = CorpusDir();
@@ -99,7 +99,8 @@ protected:
         // and passes at once when they are done: long waits cost nothing.
         const std::string script =
             "wait 60000\nshot " + (shots / "thumbnails.png") + "\n" +
-            "tap 110 120\nwait 1000\nshot " + (shots / "selected.png") + "\n" +
+            "tap 110 120\nwait 1000\nshot " + (shots / "photo.png") + "\n" +
+            "tap 120 160\nwait 1000\nshot " + (shots / "selected.png") + "\n" +
             "tap " + std::to_string(GALLERY_BUTTON_X) + " " + std::to_string(MODE_BUTTON_Y) +
             "\nwait 60000\nshot " + (shots / "gallery.png") + "\n" +
             "tap " + std::to_string(DETAIL_BUTTON_X) + " " + std::to_string(MODE_BUTTON_Y) +
@@ -108,11 +109,12 @@ protected:
             "\nwait 1000\nshot " + (shots / "list.png") + "\n";
         ASSERT_EQ(RunScript(root.Root(), script), 0);
         thumbnails = ReadShot(shots / "thumbnails.png");
+        photo = ReadShot(shots / "photo.png");
         selected = ReadShot(shots / "selected.png");
         gallery = ReadShot(shots / "gallery.png");
         detail = ReadShot(shots / "detail.png");
         list = ReadShot(shots / "list.png");
-        for (const Shot* s : {&thumbnails, &selected, &gallery, &detail, &list})
+        for (const Shot* s : {&thumbnails, &photo, &selected, &gallery, &detail, &list})
             ASSERT_EQ(s->width, 240);
         if (const char* keep = std::getenv("KV_KEEP_SHOTS"))
             std::filesystem::copy(shots.Path(), keep, std::filesystem::copy_options::overwrite_existing |
@@ -163,6 +165,16 @@ TEST_F(BrowserScreensTest, SelectionFrameIsThreePixelsWide) {
     EXPECT_EQ(selected.At(left - 1, mid), WHITE);
     EXPECT_EQ(selected.At(5, mid), WHITE) << "photo 0 unselected";
     EXPECT_EQ(thumbnails.At(left, mid), WHITE) << "nothing selected before the tap";
+}
+
+// A tapped photo is shown alone over the whole screen: the task bar at the
+// top and the tool bar at the bottom give way to the picture.
+TEST_F(BrowserScreensTest, ATappedPhotoFillsTheScreen) {
+    EXPECT_EQ(photo.height, 320);
+    EXPECT_GT(Colours(photo, 0, 0, 240, 26), 200u) << "where the task bar was";
+    EXPECT_GT(Colours(photo, 0, 294, 240, 320), 200u) << "where the tool bar was";
+    EXPECT_GT(Colours(photo, 100, 140, 140, 180), 100u) << "the middle";
+    EXPECT_LT(Colours(thumbnails, 0, 294, 240, 320), 100u) << "the tool bar before";
 }
 
 // The list: its header, then rows of the photos with the sorted Name

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "catalogue/CategoryDB.h"
 #include "catalogue/CrtRand.h"
+#include "catalogue/HeldRecord.h"
 #include "platform/base/FileSystem.h"
 #include "platform/base/WinError.h"
 #include "tests/catalogue/ImageFiles.h"
@@ -568,3 +570,80 @@ TEST_F(ImageItemListTest, HoldsAtMost65535Records) {
 }
 
 }  // namespace
+
+// Records the paths it is told of, reading each record as it is told, and
+// whether the list still counted it then.
+struct RemovalLog : RecordRemovalListener {
+    CImageItemList* list = nullptr;
+    std::vector<std::u16string> told;
+    std::vector<bool> stillListed;
+    std::vector<bool> leaving;
+    void OnRecordRemoving(const CImageItem& record) override {
+        told.push_back(record.GetPath());
+        stillListed.push_back(list->Contains(&record));
+        leaving.push_back(list->IsLeaving(&record));
+    }
+};
+
+// Every way the list gives records up tells its listeners first, while the
+// records are whole; a held record is dropped; nothing else is told.
+TEST_F(ImageItemListTest, EveryRemovalTellsTheListenersFirst) {
+    struct Case {
+        const char* name;
+        std::function<void(CImageItemList&)> act;
+        std::vector<std::u16string> told;
+    };
+    const Case cases[] = {
+        {"Remove", [](CImageItemList& l) { l.Remove(l.Find(InMain(u"b.jpg"))); }, {InMain(u"b.jpg")}},
+        {"Remove with its file",
+         [](CImageItemList& l) {
+             std::unique_ptr<CImageItem> gone;
+             l.Remove(l.Find(InMain(u"a.jpg")), true, gone);
+         },
+         {InMain(u"a.jpg")}},
+        {"RemoveWhere",
+         [](CImageItemList& l) { l.RemoveWhere([](const CImageItem& r) { return r.FileName() != u"b.jpg"; }); },
+         {InMain(u"a.jpg"), InMain(u"c.jpg")}},
+        {"TakeAll", [](CImageItemList& l) { l.TakeAll(); }, {InMain(u"a.jpg"), InMain(u"b.jpg"), InMain(u"c.jpg")}},
+        {"Clear", [](CImageItemList& l) { l.Clear(); }, {InMain(u"a.jpg"), InMain(u"b.jpg"), InMain(u"c.jpg")}},
+        {"DeleteAll", [](CImageItemList& l) { l.DeleteAll({}); },
+         {InMain(u"c.jpg"), InMain(u"b.jpg"), InMain(u"a.jpg")}},
+        {"a new temporary record",
+         [](CImageItemList& l) {
+             l.FindByPath(u"\\Temp\\one.jpg");
+             l.FindByPath(u"\\Temp\\two.jpg");
+         },
+         {u"\\Temp\\one.jpg"}},
+        {"a record looked up again", [](CImageItemList& l) { l.FindByPath(InMain(u"B.JPG")); }, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDevice device;
+        CImageItemList list;
+        for (const auto* name : {u"a.jpg", u"b.jpg", u"c.jpg"}) {
+            PutFile(device, InMain(name), PlainJpeg());
+            list.Insert(RecordOf(InMain(name)));
+        }
+        PutFile(device, u"\\Temp\\one.jpg", PlainJpeg());
+        PutFile(device, u"\\Temp\\two.jpg", PlainJpeg());
+        RemovalLog log;
+        log.list = &list;
+        list.AddRemovalListener(&log);
+        std::vector<std::unique_ptr<CHeldRecord>> held;
+        for (size_t i = 0; i < list.Size(); ++i) held.push_back(std::make_unique<CHeldRecord>(list, list.At(i)));
+
+        c.act(list);
+
+        EXPECT_EQ(c.told, log.told);
+        EXPECT_EQ(std::vector<bool>(c.told.size(), true), log.stillListed) << "told while still listed";
+        EXPECT_EQ(std::vector<bool>(c.told.size(), true), log.leaving);
+        for (size_t i = 0; i < held.size(); ++i) {
+            const char16_t* names[] = {u"a.jpg", u"b.jpg", u"c.jpg"};
+            const bool gone = std::find(c.told.begin(), c.told.end(), InMain(names[i])) != c.told.end();
+            EXPECT_EQ(gone, held[i]->Get() == nullptr) << i;
+        }
+        list.RemoveRemovalListener(&log);
+        list.Clear();
+        EXPECT_EQ(c.told.size(), log.told.size()) << "an unregistered listener hears nothing more";
+    }
+}
