@@ -112,3 +112,33 @@ TEST_F(GridDetailPopupTest, AMoveOntoAnExistingNameIsRefusedAndSaid) {
 }
 
 }  // namespace
+
+namespace {
+
+// The photo goes away (its file deleted from outside) while its category
+// or location popup is open: the user is told and nothing is done with it.
+TEST_F(GridDetailPopupTest, APhotoGoneWhileItsPopupIsOpenIsLeftAlone) {
+    for (const bool category : {true, false}) {
+        SCOPED_TRACE(category ? "category" : "location");
+        ModalResponder responder;
+        responder.onMenu = [&](const ShownMenu& menu) {
+            f.list.Remove(f.grid.RecordAt(0));  // freed here
+            return menu.items.at(1).id;
+        };
+        responder.onMessageBox = [](const ShownMessageBox&) { return IDOK; };
+        f.screen.backend.Tap(OnLine(0, category));
+        f.screen.backend.Wait(1000);
+        f.Run();
+        ASSERT_EQ(responder.boxes.size(), 1u);
+        EXPECT_EQ(responder.boxes[0].text, u"The selected image has been deleted.");
+    }
+    for (const auto& path : paths) {
+        CImageItem again;
+        again.InitFromFile(path, false);
+        EXPECT_EQ(again.GetCategory(), CATEGORY_ID_UNFILED);
+    }
+    EXPECT_FALSE(std::filesystem::exists(device.Host("Storage Card/My Documents/Kestrelview/photo000.jpg")));
+    EXPECT_FALSE(std::filesystem::exists(device.Host("Storage Card/My Documents/Kestrelview/photo001.jpg")));
+}
+
+}  // namespace
