@@ -101,6 +101,8 @@ public:
         m_count -= n;
         return (m_buffer >> m_count) & ((1u << n) - 1);
     }
+    // One bit when `take` is 1, none (and 0) when it is 0.
+    uint32_t ReadIf(uint32_t take) { return take ? Read(1) : 0; }
     void Restart() {
         m_input.SkipToMarker(JpegEntropyInput::kRestartSearchBytes);
         Reset();
@@ -150,6 +152,7 @@ public:
         FillSlow();
     }
     bool OutOfData(bool restarts) { return m_count <= 8 * m_virtual && m_input.Parked(restarts); }
+    int Count() const { return m_count; }
     uint32_t Peek(int n) const { return uint32_t(m_bits >> (64 - n)); }
     void Drop(int n) {
         m_bits <<= n;
@@ -176,4 +179,49 @@ private:
     uint64_t m_bits = 0;
     int m_count = 0;
     int m_virtual = 0;  // virtual bytes taken in since the buffer was emptied
+};
+
+// The production reader in the reference reader's shape (Peek8, Drop,
+// Read of up to 16 bits), for the scans of pictures gathered over several
+// scans. It counts the bits taken since the last Peek8, which is all its
+// restart needs to start the marker search where the reference would.
+class JpegSteppedFastReader {
+public:
+    JpegEntropyInput& Input() { return m_reader.Input(); }
+    void Reset() {
+        m_reader.Reset();
+        m_sincePeek = 8;
+    }
+    bool OutOfData(bool restarts) { return m_reader.OutOfData(restarts); }
+    uint32_t Peek8() {
+        if (m_reader.Count() < 8) m_reader.Fill();
+        m_sincePeek = 0;
+        return m_reader.Peek(8);
+    }
+    void Drop(int n) {
+        m_sincePeek += n;
+        m_reader.Drop(n);
+    }
+    uint32_t Read(int n) {
+        if (m_reader.Count() < n) m_reader.Fill();
+        m_sincePeek += n;
+        return m_reader.Read(n);
+    }
+    // One bit when `take` is 1, none (and 0) when it is 0, without a
+    // branch on `take`.
+    uint32_t ReadIf(uint32_t take) {
+        if (m_reader.Count() < 1) m_reader.Fill();
+        const uint32_t bit = m_reader.Peek(1) & take;
+        m_reader.Drop(int(take));
+        m_sincePeek += int(take);
+        return bit;
+    }
+    void Restart() {
+        m_reader.Restart(m_sincePeek >= 8 ? 0 : 8 - m_sincePeek);
+        m_sincePeek = 8;
+    }
+
+private:
+    JpegFastBitReader m_reader;
+    int m_sincePeek = 8;
 };

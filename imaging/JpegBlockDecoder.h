@@ -11,6 +11,51 @@
 // its magnitude bits. Without AC storing (the 1/8 scale) the AC values are
 // only skipped.
 
+namespace jpeg_detail {
+
+inline int16_t Wrap16(int32_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }
+
+// One symbol the plain way: an 8-bit look-up, then the tree bit by bit.
+template <class Reader>
+int DecodeSymbolPlain(Reader& reader, const JpegHuffmanTable& table) {
+    uint32_t index = reader.Peek8();
+    int entry = table.lookahead[index];
+    if (entry >= 0) {
+        reader.Drop(table.lookaheadLength[index]);
+        return entry;
+    }
+    reader.Drop(8);
+    while (entry < 0) {
+        int bit = int(reader.Read(1));
+        entry = table.tree[-entry - 1 + (bit ? 0 : 1)];
+    }
+    return entry;
+}
+
+}  // namespace jpeg_detail
+
+// The plain decoder, on the reference reader or one in its shape.
+template <class Reader>
+void DecodeBlockPlain(Reader& reader, const JpegHuffmanTable& dc, const JpegHuffmanTable& ac, int16_t& pred,
+                      int16_t* coef, const uint8_t* zigZag, bool storeAc) {
+    using namespace jpeg_detail;
+    const int dcSize = DecodeSymbolPlain(reader, dc);
+    pred = Wrap16(pred + (dcSize ? ExtendCoefficient(reader.Read(dcSize), dcSize) : 0));
+    coef[0] = pred;
+    for (int k = 1; k < 64; ++k) {
+        int symbol = DecodeSymbolPlain(reader, ac);
+        int run = symbol >> 4, size = symbol & 15;
+        k += run;
+        if (size) {
+            int value = ExtendCoefficient(reader.Read(size), size);
+            if (k > 63) break;
+            if (storeAc) coef[zigZag[k]] = static_cast<int16_t>(value);
+        } else if (run != 15) {
+            break;
+        }
+    }
+}
+
 // The plain decoder on the reference reader.
 void DecodeBlockReference(JpegReferenceBitReader& reader, const JpegHuffmanTable& dc,
                           const JpegHuffmanTable& ac, int16_t& pred, int16_t* coef, const uint8_t* zigZag,
@@ -19,8 +64,6 @@ void DecodeBlockReference(JpegReferenceBitReader& reader, const JpegHuffmanTable
 namespace jpeg_detail {
 
 constexpr int kFastBits = JpegHuffmanTable::kFastBits;
-
-inline int16_t Wrap16(int32_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }
 
 inline int DecodeSymbolFast(const JpegFastBitReader& reader, const JpegHuffmanTable& table, int& length) {
     uint32_t entry = table.fastSymbol[reader.Peek(kFastBits)];

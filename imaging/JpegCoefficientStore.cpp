@@ -1,5 +1,7 @@
 #include "imaging/JpegCoefficientStore.h"
 
+#include <emmintrin.h>
+
 #include <cstring>
 
 #include "platform/base/WinError.h"
@@ -8,8 +10,7 @@ int JpegCoefficientStore::Allocate(const JpegFrame& frame, uint16_t mcusPerRow, 
                                    int scaleShift) {
     static const int kKept[4] = {64, 16, 4, 1};
     m_kept = kKept[scaleShift & 3];
-    const int side = 8 >> scaleShift;
-    for (int i = 0; i < m_kept && !Direct(); ++i) m_positions[i] = uint8_t((i / side) * 8 + i % side);
+    m_side = 8 >> (scaleShift & 3);
     m_bytes = 0;
     for (int c = 0; c < frame.componentCount; ++c) {
         m_wide[c] = uint32_t(mcusPerRow) * JpegComponentH(frame, c);
@@ -25,22 +26,35 @@ int JpegCoefficientStore::Allocate(const JpegFrame& frame, uint16_t mcusPerRow, 
     return 0;
 }
 
+// The kept coefficients are the top-left side x side corner, row by row.
 void JpegCoefficientStore::Expand(int component, uint32_t x, uint32_t y, int16_t* block, bool markers) const {
     const size_t index = Index(component, x, y);
     if (markers) {
-        std::memset(block, 0, 64 * sizeof(int16_t));
-        for (uint64_t bits = m_nonZero[component][index]; bits; bits &= bits - 1)
-            block[__builtin_ctzll(bits)] = kNonZero;
+        // Each row's eight bits spread over its eight coefficients.
+        const uint64_t bits = m_nonZero[component][index];
+        const __m128i lanes = _mm_setr_epi16(1, 2, 4, 8, 16, 32, 64, 128);
+        const __m128i marker = _mm_set1_epi16(kNonZero);
+        for (int row = 0; row < 8; ++row) {
+            const __m128i spread = _mm_and_si128(_mm_set1_epi16(int16_t((bits >> (8 * row)) & 0xFF)), lanes);
+            const __m128i set = _mm_cmpeq_epi16(spread, lanes);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 8 * row), _mm_and_si128(set, marker));
+        }
     }
     const int16_t* kept = m_planes[component].get() + index * m_kept;
-    for (int i = 0; i < m_kept; ++i) block[m_positions[i]] = kept[i];
+    for (int row = 0; row < m_side; ++row) std::memcpy(block + 8 * row, kept + m_side * row, m_side * sizeof(int16_t));
 }
 
 void JpegCoefficientStore::Compact(int component, uint32_t x, uint32_t y, const int16_t* block) {
     const size_t index = Index(component, x, y);
-    uint64_t bits = 0;
-    for (int n = 0; n < 64; ++n) bits |= uint64_t(block[n] != 0) << n;
-    m_nonZero[component][index] = bits;
+    const __m128i zero = _mm_setzero_si128();
+    uint64_t zeros = 0;
+    for (int row = 0; row < 8; row += 2) {
+        const __m128i a = _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * row)), zero);
+        const __m128i b =
+            _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * row + 8)), zero);
+        zeros |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_packs_epi16(a, b)))) << (8 * row);
+    }
+    m_nonZero[component][index] = ~zeros;
     int16_t* kept = m_planes[component].get() + index * m_kept;
-    for (int i = 0; i < m_kept; ++i) kept[i] = block[m_positions[i]];
+    for (int row = 0; row < m_side; ++row) std::memcpy(kept + m_side * row, block + 8 * row, m_side * sizeof(int16_t));
 }

@@ -55,7 +55,7 @@ private:
     std::unique_ptr<uint64_t[], Free> m_nonZero[4];  // kept blocks: bit n for natural position n
     uint32_t m_wide[4] = {};
     int m_kept = 64;
-    uint8_t m_positions[16] = {};  // natural positions kept
+    int m_side = 8;  // kept: the side x side corner of the block
     size_t m_bytes = 0;
 };
 

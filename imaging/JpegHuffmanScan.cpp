@@ -2,31 +2,21 @@
 
 #include "imaging/JpegBlockDecoder.h"
 
-namespace {
-int16_t Wrap16(int32_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }
-}  // namespace
+using jpeg_detail::Wrap16;
 
-void JpegHuffmanScan::Reset() {
+template <class Reader>
+void JpegHuffmanScan<Reader>::Reset() {
     for (int16_t& p : m_pred) p = 0;
     m_eobRun = 0;
 }
 
-int JpegHuffmanScan::Symbol(const JpegHuffmanTable& table) {
-    uint32_t index = m_reader.Peek8();
-    int entry = table.lookahead[index];
-    if (entry >= 0) {
-        m_reader.Drop(table.lookaheadLength[index]);
-        return entry;
-    }
-    m_reader.Drop(8);
-    while (entry < 0) {
-        int bit = int(m_reader.Read(1));
-        entry = table.tree[-entry - 1 + (bit ? 0 : 1)];
-    }
-    return entry;
+template <class Reader>
+int JpegHuffmanScan<Reader>::Symbol(const JpegHuffmanTable& table) {
+    return jpeg_detail::DecodeSymbolPlain(m_reader, table);
 }
 
-void JpegHuffmanScan::DecodeBlock(int sc, int16_t* block, int perBlock) {
+template <class Reader>
+void JpegHuffmanScan<Reader>::DecodeBlock(int sc, int16_t* block, int perBlock) {
     if (!m_progressive) return Sequential(sc, block, perBlock);
     if (m_scan.ss == 0) {
         if (m_scan.ah == 0) return DcFirst(sc, block);
@@ -36,13 +26,15 @@ void JpegHuffmanScan::DecodeBlock(int sc, int16_t* block, int perBlock) {
     AcRefine(sc, block);
 }
 
-void JpegHuffmanScan::Sequential(int sc, int16_t* block, int perBlock) {
+template <class Reader>
+void JpegHuffmanScan<Reader>::Sequential(int sc, int16_t* block, int perBlock) {
     const JpegScanComponent& c = m_scan.components[sc];
-    DecodeBlockReference(m_reader, m_tables[c.dcSlot & 7], m_tables[c.acSlot & 7], m_pred[c.frameIndex & 3],
+    DecodeBlockPlain(m_reader, m_tables[c.dcSlot & 7], m_tables[c.acSlot & 7], m_pred[c.frameIndex & 3],
                          block, m_zigZag, perBlock == 64);
 }
 
-void JpegHuffmanScan::DcFirst(int sc, int16_t* block) {
+template <class Reader>
+void JpegHuffmanScan<Reader>::DcFirst(int sc, int16_t* block) {
     const JpegScanComponent& c = m_scan.components[sc];
     int size = Symbol(m_tables[c.dcSlot & 7]);
     int diff = size ? ExtendCoefficient(m_reader.Read(size), size) : 0;
@@ -51,11 +43,13 @@ void JpegHuffmanScan::DcFirst(int sc, int16_t* block) {
     block[0] = Wrap16(int32_t(uint32_t(pred) << m_scan.al));
 }
 
-void JpegHuffmanScan::DcRefine(int16_t* block) {
+template <class Reader>
+void JpegHuffmanScan<Reader>::DcRefine(int16_t* block) {
     if (m_reader.Read(1)) block[0] = Wrap16(block[0] | (1 << m_scan.al));
 }
 
-void JpegHuffmanScan::AcFirst(int sc, int16_t* block) {
+template <class Reader>
+void JpegHuffmanScan<Reader>::AcFirst(int sc, int16_t* block) {
     if (m_eobRun > 0) {
         --m_eobRun;
         return;
@@ -79,35 +73,52 @@ void JpegHuffmanScan::AcFirst(int sc, int16_t* block) {
     }
 }
 
+namespace {
+
 // A coefficient already non-zero takes one correction bit; it grows away
 // from zero when the bit is set and the bit is not yet there.
-void JpegHuffmanScan::Refine(int16_t& coef, int16_t bit) {
-    if (m_reader.Read(1) && (coef & bit) == 0) coef = Wrap16(coef >= 0 ? coef + bit : coef - bit);
+// A coefficient already non-zero takes one correction bit; it grows away
+// from zero when the bit is set and the bit is not yet there. The bits are
+// as good as random, so the growth is chosen without a branch.
+template <class Reader>
+inline void Refine(Reader& reader, int16_t& coef, int16_t bit) {
+    const uint32_t grow = reader.Read(1) & uint32_t((coef & bit) == 0);
+    const int16_t step = coef >= 0 ? bit : int16_t(-bit);
+    coef = Wrap16(coef + (step & -int32_t(grow)));
 }
 
-void JpegHuffmanScan::AcRefine(int sc, int16_t* block) {
+}  // namespace
+
+// The reader is worked on as a local copy, which the compiler can keep in
+// registers across the stores into the block.
+template <class Reader>
+void JpegHuffmanScan<Reader>::AcRefine(int sc, int16_t* block) {
     const int16_t bit = int16_t(1 << m_scan.al);
     const JpegHuffmanTable& table = m_tables[m_scan.components[sc].acSlot & 7];
+    const int se = m_scan.se;
+    const uint8_t* zigZag = m_zigZag;
+    Reader reader = m_reader;
     int k = m_scan.ss;
-    if (m_eobRun == 0) {
-        for (; k <= m_scan.se; ++k) {
-            int symbol = Symbol(table);
+    uint32_t eobRun = m_eobRun;
+    if (eobRun == 0) {
+        for (; k <= se; ++k) {
+            int symbol = jpeg_detail::DecodeSymbolPlain(reader, table);
             int run = symbol >> 4, size = symbol & 15;
             int16_t value = 0;
             if (size) {
                 // Only size 1 is valid; damaged data is read as if it were.
-                value = m_reader.Read(1) ? bit : Wrap16(-bit);
+                value = reader.Read(1) ? bit : Wrap16(-bit);
             } else if (run != 15) {
-                m_eobRun = 1u << run;
-                if (run) m_eobRun += m_reader.Read(run);
+                eobRun = 1u << run;
+                if (run) eobRun += reader.Read(run);
                 break;
             }
             // Skip `run` zero-history coefficients, refining the non-zero
             // ones passed; the new value lands on the next zero one.
-            for (; k <= m_scan.se; ++k) {
-                int16_t& coef = block[m_zigZag[k]];
+            for (; k <= se; ++k) {
+                int16_t& coef = block[zigZag[k]];
                 if (coef != 0) {
-                    Refine(coef, bit);
+                    Refine(reader, coef, bit);
                 } else if (--run < 0) {
                     break;
                 }
@@ -115,11 +126,16 @@ void JpegHuffmanScan::AcRefine(int sc, int16_t* block) {
             if (value) block[At(k)] = value;
         }
     }
-    if (m_eobRun > 0) {
-        for (; k <= m_scan.se; ++k) {
-            int16_t& coef = block[m_zigZag[k]];
-            if (coef != 0) Refine(coef, bit);
+    if (eobRun > 0) {
+        for (; k <= se; ++k) {
+            int16_t& coef = block[zigZag[k]];
+            if (coef != 0) Refine(reader, coef, bit);
         }
-        --m_eobRun;
+        --eobRun;
     }
+    m_eobRun = eobRun;
+    m_reader = reader;
 }
+
+template class JpegHuffmanScan<JpegReferenceBitReader>;
+template class JpegHuffmanScan<JpegSteppedFastReader>;

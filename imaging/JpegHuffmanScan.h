@@ -9,10 +9,12 @@
 // sequential (T.81 F.2.2) or one of the four kinds of progressive scan
 // (T.81 G.1.2: DC first and refinement, AC first and refinement with
 // end-of-band runs). Blocks hold natural order; `perBlock` is 64, or 1 when
-// only DC values are kept.
+// only DC values are kept. `Reader` is the reference reader or the
+// production one in its shape (JpegSteppedFastReader).
+template <class Reader>
 class JpegHuffmanScan {
 public:
-    JpegHuffmanScan(JpegReferenceBitReader& reader, const JpegHuffmanTable* tables, const JpegScan& scan,
+    JpegHuffmanScan(Reader& reader, const JpegHuffmanTable* tables, const JpegScan& scan,
                     const uint8_t* zigZag, bool progressive)
         : m_reader(reader), m_tables(tables), m_scan(scan), m_zigZag(zigZag), m_progressive(progressive) {}
 
@@ -29,13 +31,12 @@ private:
     void DcRefine(int16_t* block);
     void AcFirst(int sc, int16_t* block);
     void AcRefine(int sc, int16_t* block);
-    void Refine(int16_t& coef, int16_t bit);
     // The natural position of zig-zag index k. Damaged data can carry k
     // past the band, and past 63 (to 78 at most), where it stands for 63:
     // libjpeg's reading, so that such files look the same.
     int At(int k) const { return k > 63 ? 63 : m_zigZag[k]; }
 
-    JpegReferenceBitReader& m_reader;
+    Reader& m_reader;
     const JpegHuffmanTable* m_tables;  // the 8 slots
     const JpegScan& m_scan;
     const uint8_t* m_zigZag;

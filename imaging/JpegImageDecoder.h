@@ -92,7 +92,10 @@ private:
     int GatherScans();
     bool ScanWanted();
     void LatchQuantTables();
-    void DecodeHuffmanScan();
+    bool BuildScanTables();
+    bool DcScan() const;
+    template <class Reader>
+    void DecodeHuffmanScan(Reader& reader);
     void DecodeArithmeticScan();
     template <class BlockDecoder>
     void WalkScanBlocks(BlockDecoder& decoder);
@@ -131,6 +134,7 @@ private:
 
     JpegReferenceBitReader m_referenceReader;
     JpegFastBitReader m_fastReader;
+    JpegSteppedFastReader m_steppedReader;
 
     JpegCoefficientStore m_store;
     int8_t m_coefBits[4][64];  // per component and coefficient: Al so far, -1 none

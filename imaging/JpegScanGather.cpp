@@ -18,10 +18,11 @@ bool IsProgressive(uint8_t coding) {
     return coding == JPEG_CODING_PROGRESSIVE || coding == JPEG_CODING_ARITHMETIC_PROGRESSIVE;
 }
 
-// The Huffman decoding of one scan on the byte-wise reader.
+// The Huffman decoding of one scan on either reader.
+template <class Reader>
 class HuffmanScan {
 public:
-    HuffmanScan(JpegReferenceBitReader& reader, JpegHuffmanScan& scan, bool restarts)
+    HuffmanScan(Reader& reader, JpegHuffmanScan<Reader>& scan, bool restarts)
         : m_reader(reader), m_scan(scan), m_restarts(restarts) {}
     bool OutOfData() { return m_reader.OutOfData(m_restarts); }
     void Restart() {
@@ -31,21 +32,24 @@ public:
     void DecodeBlock(int sc, int16_t* block, int perBlock) { m_scan.DecodeBlock(sc, block, perBlock); }
 
 private:
-    JpegReferenceBitReader& m_reader;
-    JpegHuffmanScan& m_scan;
+    Reader& m_reader;
+    JpegHuffmanScan<Reader>& m_scan;
     bool m_restarts;
 };
 
 // A scan's blocks decoded into the store, in place or through an expanded
 // copy.
+// A progressive DC scan touches the DC value only, which every store keeps
+// first in a block, so it decodes in place too.
 template <class Scan>
 class StoreBlocks {
 public:
-    StoreBlocks(Scan& scan, JpegCoefficientStore& store) : m_scan(scan), m_store(store) {}
+    StoreBlocks(Scan& scan, JpegCoefficientStore& store, bool dcOnly)
+        : m_scan(scan), m_store(store), m_inPlace(store.Direct() || dcOnly) {}
     bool OutOfData() { return m_scan.OutOfData(); }
     void Restart() { m_scan.Restart(); }
     void Block(int sc, int c, uint32_t x, uint32_t y) {
-        if (m_store.Direct()) return m_scan.DecodeBlock(sc, m_store.Block(c, x, y), m_store.CoefficientsPerBlock());
+        if (m_inPlace) return m_scan.DecodeBlock(sc, m_store.Block(c, x, y), m_store.CoefficientsPerBlock());
         int16_t block[64];
         m_store.Expand(c, x, y, block, true);
         m_scan.DecodeBlock(sc, block, 64);
@@ -55,6 +59,7 @@ public:
 private:
     Scan& m_scan;
     JpegCoefficientStore& m_store;
+    bool m_inPlace;
 };
 
 bool IsArithmetic(uint8_t coding) {
@@ -79,8 +84,12 @@ int JpegImageDecoder::GatherScans() {
             LatchQuantTables();
             if (IsArithmetic(m_coding)) {
                 DecodeArithmeticScan();
-            } else {
-                DecodeHuffmanScan();
+            } else if (BuildScanTables()) {
+                if (m_path == Path::Reference) {
+                    DecodeHuffmanScan(m_referenceReader);
+                } else {
+                    DecodeHuffmanScan(m_steppedReader);
+                }
             }
             if (m_error) return m_error;
             ++m_scansDecoded;
@@ -123,6 +132,8 @@ bool JpegImageDecoder::ScanWanted() {
     return !(m_store.CoefficientsPerBlock() == 1 && first > 0);
 }
 
+bool JpegImageDecoder::DcScan() const { return IsProgressive(m_coding) && m_scan.ss == 0; }
+
 // A component's quantisation table is the one defined when its first scan
 // begins (as libjpeg takes it).
 void JpegImageDecoder::LatchQuantTables() {
@@ -134,31 +145,40 @@ void JpegImageDecoder::LatchQuantTables() {
     }
 }
 
-void JpegImageDecoder::DecodeHuffmanScan() {
+// The Huffman tables the scan uses; false (with the error set) when one
+// cannot be decoded.
+bool JpegImageDecoder::BuildScanTables() {
     const bool progressive = IsProgressive(m_coding);
     for (int i = 0; i < m_scan.componentCount; ++i) {
         const JpegScanComponent& sc = m_scan.components[i];
         const bool dcUsed = !progressive || m_scan.ss == 0;
         const bool acUsed = !progressive || m_scan.ss > 0;
         // A DC refinement reads bits only, no symbols.
-        if (dcUsed && !(progressive && m_scan.ah != 0) && !m_tables[sc.dcSlot].Build(m_huff[sc.dcSlot], true))
-            return SetError(JPEG_ERR_HUFF_TABLE);
-        if (acUsed && !m_tables[sc.acSlot].Build(m_huff[sc.acSlot], false)) return SetError(JPEG_ERR_HUFF_TABLE);
+        if ((dcUsed && !(progressive && m_scan.ah != 0) && !m_tables[sc.dcSlot].Build(m_huff[sc.dcSlot], true)) ||
+            (acUsed && !m_tables[sc.acSlot].Build(m_huff[sc.acSlot], false))) {
+            SetError(JPEG_ERR_HUFF_TABLE);
+            return false;
+        }
     }
-    m_referenceReader.Input().Attach(m_source.get(), m_ptr, m_end);
-    m_referenceReader.Reset();
-    JpegHuffmanScan scan(m_referenceReader, m_tables, m_scan, m_zigZag, progressive);
+    return true;
+}
+
+template <class Reader>
+void JpegImageDecoder::DecodeHuffmanScan(Reader& reader) {
+    reader.Input().Attach(m_source.get(), m_ptr, m_end);
+    reader.Reset();
+    JpegHuffmanScan<Reader> scan(reader, m_tables, m_scan, m_zigZag, IsProgressive(m_coding));
     scan.Reset();
-    HuffmanScan huffman(m_referenceReader, scan, m_restartInterval != 0);
-    StoreBlocks<HuffmanScan> blocks(huffman, m_store);
+    HuffmanScan<Reader> huffman(reader, scan, m_restartInterval != 0);
+    StoreBlocks<HuffmanScan<Reader>> blocks(huffman, m_store, DcScan());
     WalkScanBlocks(blocks);
-    m_ptr = m_referenceReader.Input().Ptr();
-    m_end = m_referenceReader.Input().End();
+    m_ptr = reader.Input().Ptr();
+    m_end = reader.Input().End();
 }
 
 void JpegImageDecoder::DecodeArithmeticScan() {
     JpegArithmeticScan scan(m_source.get(), m_ptr, m_end, m_scan, m_arith, m_zigZag, IsProgressive(m_coding));
-    StoreBlocks<JpegArithmeticScan> blocks(scan, m_store);
+    StoreBlocks<JpegArithmeticScan> blocks(scan, m_store, DcScan());
     WalkScanBlocks(blocks);
     m_ptr = scan.Ptr();
     m_end = scan.End();
