@@ -28,9 +28,7 @@ constexpr int kSoiSearchBytes = 513;
 constexpr uint8_t kExifSignature[6] = {'E', 'x', 'i', 'f', 0, 0};
 constexpr uint8_t kJfifSignature[5] = {'J', 'F', 'I', 'F', 0};
 constexpr uint8_t kAdobeSignature[5] = {'A', 'd', 'o', 'b', 'e'};
-// Scans beyond this many are ignored: a real scan script has a few dozen
-// at most, and each scan may cost work over the whole picture.
-constexpr int kMaxScans = 1000;
+constexpr int kMaxScans = kJpegMaxScans;
 
 bool IsRestartMarker(int code) { return code >= RST0 && code <= RST7; }
 

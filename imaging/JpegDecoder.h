@@ -88,6 +88,10 @@ enum JpegColourMode : uint8_t {
     JPEG_MODE_YCC_2X2 = 4,   // luma 2 x 2, MCU 16 x 16, 6 blocks
 };
 
+// Scans beyond this many are ignored: a real scan script has a few dozen
+// at most, and each scan may cost work over the whole picture.
+constexpr int kJpegMaxScans = 1000;
+
 // Blocks in one MCU: T.81 allows at most 10.
 constexpr int kJpegMaxMcuBlocks = 10;
 

@@ -7,6 +7,7 @@
 #include "imaging/JpegColour.h"
 #include "imaging/JpegDecoder.h"
 #include "imaging/JpegHuffmanTable.h"
+#include "imaging/JpegScanPlan.h"
 
 // The output bitmap of one decode holds at most this many pixels (16384 x
 // 16384, 1 GiB of 32-bit pixels): more than any camera's picture at 1/1.
@@ -90,7 +91,7 @@ private:
     void PrepareQuant(uint16_t (&quant)[64], const uint16_t* raw) const;
     // Gathering of the coefficients of all scans (JpegScanGather.cpp).
     int GatherScans();
-    bool ScanWanted();
+    bool ScanWanted(int ordinal);
     void LatchQuantTables();
     bool BuildScanTables();
     bool DcScan() const;
@@ -137,6 +138,7 @@ private:
     JpegSteppedFastReader m_steppedReader;
 
     JpegCoefficientStore m_store;
+    JpegScanPlan m_scanPlan;
     int8_t m_coefBits[4][64];  // per component and coefficient: Al so far, -1 none
     bool m_gathered = false;
     bool m_dataUsedUp = false;

@@ -8,6 +8,7 @@
 #include "imaging/JpegHuffmanScan.h"
 #include "imaging/JpegIdct.h"
 #include "imaging/JpegImageDecoder.h"
+#include "imaging/JpegSource.h"
 #include "platform/base/WinError.h"
 
 namespace {
@@ -79,8 +80,13 @@ int JpegImageDecoder::GatherScans() {
         return m_error;
     }
     std::memset(m_coefBits, -1, sizeof m_coefBits);
-    for (;;) {
-        if (ScanWanted()) {
+    m_scanPlan.NeedAll();
+    if (IsProgressive(m_coding) && !m_store.Direct()) {
+        JpegSource::Ahead ahead(*m_source, m_ptr, m_end);
+        m_scanPlan.Make(m_frame, m_scan, ahead, 8 >> m_scaleShift, m_zigZag);
+    }
+    for (int ordinal = 0;; ++ordinal) {
+        if (ScanWanted(ordinal)) {
             LatchQuantTables();
             if (IsArithmetic(m_coding)) {
                 DecodeArithmeticScan();
@@ -109,11 +115,11 @@ int JpegImageDecoder::GatherScans() {
 }
 
 // A scan is decoded when the scale needs its coefficients (at 1/8 only DC
-// values are) and when it follows on from the scans before it for every
+// values are; at 1/2 and 1/4 as the scan plan says) and when it follows on from the scans before it for every
 // coefficient it codes: a first scan of coefficients not yet coded, or a
 // refinement by the next bit. Others are skipped, which also bounds the
 // work a file with endless scans can cause.
-bool JpegImageDecoder::ScanWanted() {
+bool JpegImageDecoder::ScanWanted(int ordinal) {
     const bool progressive = IsProgressive(m_coding);
     const int first = progressive ? m_scan.ss : 0;
     const int last = progressive ? m_scan.se : 63;
@@ -129,7 +135,8 @@ bool JpegImageDecoder::ScanWanted() {
         int8_t* bits = m_coefBits[m_scan.components[i].frameIndex & 3];
         for (int k = first; k <= last; ++k) bits[k] = int8_t(al);
     }
-    return !(m_store.CoefficientsPerBlock() == 1 && first > 0);
+    if (m_store.CoefficientsPerBlock() == 1) return first == 0;
+    return m_scanPlan.Needed(ordinal);
 }
 
 bool JpegImageDecoder::DcScan() const { return IsProgressive(m_coding) && m_scan.ss == 0; }

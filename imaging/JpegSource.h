@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 class File;
 
@@ -32,6 +33,36 @@ public:
     uint32_t ChunksRead() const { return m_chunksRead; }
     // True once a fill has brought no bytes.
     bool AtEnd() const { return m_atEnd; }
+
+    // Reads on past the bytes delivered so far without disturbing them, for
+    // a look over the rest of the data: first the unread bytes [ptr, end)
+    // of the current chunk, then what follows it. A file's position is put
+    // back at the end.
+    class Ahead {
+    public:
+        Ahead(JpegSource& source, const uint8_t* ptr, const uint8_t* end);
+        ~Ahead();
+        Ahead(const Ahead&) = delete;
+        Ahead& operator=(const Ahead&) = delete;
+
+        // The next byte, or -1 at the end of the data.
+        int Next() { return m_ptr < m_end ? *m_ptr++ : NextChunk(); }
+        bool Skip(uint32_t count);
+        // False when the data could not be read to its end (no memory for
+        // the chunk, a read error): what follows is unknown.
+        bool Complete() const { return m_complete; }
+
+    private:
+        int NextChunk();
+
+        JpegSource& m_source;
+        const uint8_t* m_ptr;
+        const uint8_t* m_end;
+        std::unique_ptr<uint8_t[]> m_chunk;
+        uint64_t m_filePosition = 0;
+        bool m_memoryTaken = false;
+        bool m_complete = true;
+    };
 
 private:
     uint32_t ReadChunk(uint8_t* into);

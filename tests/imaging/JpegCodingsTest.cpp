@@ -6,6 +6,7 @@
 
 #include "imaging/JpegImageDecoder.h"
 #include "imaging/JpegPicture.h"
+#include "platform/base/File.h"
 #include "tests/imaging/LibJpegReference.h"
 #include "tests/support/TestSupport.h"
 
@@ -70,6 +71,8 @@ const SameAs kTranscoded[] = {
     {"arith_prog_grey.jpg", "grey.jpg"},     {"arith_prog_ycc420.jpg", "ycc420.jpg"},
     {"arith_prog_ycc422.jpg", "ycc422.jpg"}, {"arith_prog_script_rst2.jpg", "ycc420.jpg"},
     {"arith_seq_scans2.jpg", "ycc420.jpg"},  {"arith_ycck.jpg", "cmyk.jpg"},
+    // Bands split where the reduced scales' corners end.
+    {"prog_split_rst2.jpg", "ycc420.jpg"},   {"arith_prog_split.jpg", "ycc420.jpg"},
 };
 
 TEST(JpegCodings, TranscodedFilesDecodeLikeTheirBaselineAtEveryScale) {
@@ -151,18 +154,27 @@ TEST(JpegCodings, FastAndReferencePathsAgreeOnEveryNewFile) {
     }
 }
 
-// At 1/8 only the DC scans are entropy-decoded, and the store holds one
-// coefficient per block; at the other scales every scan is decoded.
-TEST(JpegCodings, EighthScaleDecodesOnlyTheDcScans) {
+// A reduced scale entropy-decodes only the scans it needs: at 1/8 the DC
+// scans; at 1/2 and 1/4 those that code one of the first 16 or 4
+// coefficients (in natural order), or that a later refinement of those
+// needs. The store holds one coefficient per block at 1/8.
+TEST(JpegCodings, ReducedScalesDecodeOnlyTheScansTheyNeed) {
     struct Case {
         const char* file;
-        int scans, dcScans;
+        int scans;
+        int decoded[4];   // at 1/1, 1/2, 1/4, 1/8
         uint32_t blocks;  // of all components, whole MCUs
     } cases[] = {
-        {"prog_ycc420.jpg", 10, 2, 4 * 3 * 6},  // 4 x 3 MCUs of 6 blocks
-        {"prog_script.jpg", 13, 3, 4 * 3 * 6},
-        {"prog_grey.jpg", 6, 2, 8 * 6},
-        {"arith_prog_script_rst2.jpg", 13, 3, 4 * 3 * 6},
+        // jpegtran's default script refines every AC band in one scan from
+        // coefficient 1, so each scale but 1/8 needs every scan.
+        {"prog_ycc420.jpg", 10, {10, 10, 10, 2}, 4 * 3 * 6},  // 4 x 3 MCUs of 6 blocks
+        {"prog_grey.jpg", 6, {6, 6, 6, 2}, 8 * 6},
+        // Its one band past the fifth coefficient, never refined, is passed
+        // over at 1/4.
+        {"prog_script.jpg", 13, {13, 13, 12, 3}, 4 * 3 * 6},
+        {"arith_prog_script_rst2.jpg", 13, {13, 13, 12, 3}, 4 * 3 * 6},
+        {"prog_split_rst2.jpg", 15, {15, 12, 8, 2}, 4 * 3 * 6},
+        {"arith_prog_split.jpg", 15, {15, 12, 8, 2}, 4 * 3 * 6},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -181,9 +193,8 @@ TEST(JpegCodings, EighthScaleDecodesOnlyTheDcScans) {
             int result = 0;
             while ((result = decoder.DecodeMcuRow(dest, rows)) == 0) dest += size_t(rows) * width;
             ASSERT_EQ(result, 1);
-            const int decoded = scale == 3 ? c.dcScans : c.scans;
-            EXPECT_EQ(decoder.ScansDecoded(), decoded) << "scale " << scale;
-            EXPECT_EQ(decoder.ScansSkipped(), c.scans - decoded) << "scale " << scale;
+            EXPECT_EQ(decoder.ScansDecoded(), c.decoded[scale]) << "scale " << scale;
+            EXPECT_EQ(decoder.ScansSkipped(), c.scans - c.decoded[scale]) << "scale " << scale;
             // 64 or 1 coefficients a block; at 1/2 and 1/4 the 16 or 4 the
             // transform uses and a bit per coefficient.
             const size_t bytesPerBlock[4] = {128, 32 + 8, 8 + 8, 2};
@@ -218,26 +229,114 @@ TEST(JpegCodings, OutputColumnsWorkOnGatheredPictures) {
     }
 }
 
-// Bytes of the AC scans overwritten (keeping clear of 0xFF): the 1/8
-// picture never looks at them, the full-size one does.
-TEST(JpegCodings, DamagedAcScansLeaveTheEighthScaleAlone) {
-    const std::vector<uint8_t> data = Fixture("prog_ycc420.jpg");
-    const std::vector<size_t> scans = ScanOffsets(data);
-    ASSERT_EQ(scans.size(), 10u);
+// The entropy-coded bytes of the scans whose band starts at or after
+// `fromSs` (and are not DC scans) overwritten, up to the marker that ends
+// each, keeping clear of 0xFF and of the byte after one.
+std::vector<uint8_t> DamageScansFrom(const std::vector<uint8_t>& data, int fromSs) {
     std::vector<uint8_t> damaged = data;
-    for (size_t s = 0; s < scans.size(); ++s) {
-        const size_t header = size_t(data[scans[s] + 2]) << 8 | data[scans[s] + 3];
-        const bool dc = data[scans[s] + 4 + 2 * data[scans[s] + 4] + 1] == 0;  // Ss
-        const size_t end = s + 1 < scans.size() ? scans[s + 1] : data.size() - 2;
-        if (dc) continue;
-        for (size_t i = scans[s] + 2 + header; i < end; ++i) {
-            if (damaged[i] != 0xFF && damaged[i] != 0x00) damaged[i] = uint8_t((damaged[i] * 7 + 13) % 0xFF);
+    for (size_t scan : ScanOffsets(data)) {
+        const size_t header = size_t(data[scan + 2]) << 8 | data[scan + 3];
+        const int ss = data[scan + 4 + 2 * data[scan + 4] + 1];
+        if (ss == 0 || ss < fromSs) continue;
+        for (size_t i = scan + 2 + header; i + 1 < data.size(); ++i) {
+            if (data[i] == 0xFF && data[i + 1] != 0 && (data[i + 1] < 0xD0 || data[i + 1] > 0xD7)) break;
+            if (data[i] != 0xFF && data[i - 1] != 0xFF) damaged[i] = uint8_t((data[i] * 7 + 13) % 0xFF);
         }
     }
-    for (Path path : {Path::Fast, Path::Reference}) {
-        EXPECT_EQ(Decode(damaged, 3, path).pixels, Decode(data, 3, path).pixels);
-        EXPECT_NE(Decode(damaged, 0, path).pixels, Decode(data, 0, path).pixels);
+    return damaged;
+}
+
+// Damage in the scans a scale passes over never shows at that scale (it
+// does at full size): at 1/8 every AC scan, at 1/4 the bands from the fifth
+// coefficient on and at 1/2 those from the 25th, when nothing later refines
+// across them. The last bands of these small smooth pictures code hardly
+// more than end-of-band runs, so their damage may not show at full size
+// either.
+TEST(JpegCodings, DamagedScansAScalePassesOverLeaveItAlone) {
+    struct Case {
+        const char* file;
+        int scale;
+        int fromSs;
+        bool showsAtFullSize;
+    } cases[] = {
+        {"prog_ycc420.jpg", 3, 1, true},       {"prog_split_rst2.jpg", 3, 1, true},
+        {"prog_split_rst2.jpg", 2, 5, true},   {"arith_prog_split.jpg", 2, 5, true},
+        {"prog_split_rst2.jpg", 1, 25, false}, {"arith_prog_split.jpg", 1, 25, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " at 1/" + std::to_string(1 << c.scale));
+        const std::vector<uint8_t> data = Fixture(c.file);
+        const std::vector<uint8_t> damaged = DamageScansFrom(data, c.fromSs);
+        ASSERT_NE(damaged, data);
+        for (Path path : {Path::Fast, Path::Reference}) {
+            EXPECT_EQ(Decode(damaged, c.scale, path).pixels, Decode(data, c.scale, path).pixels);
+            if (c.showsAtFullSize) {
+                EXPECT_NE(Decode(damaged, 0, path).pixels, Decode(data, 0, path).pixels);
+            }
+        }
     }
+}
+
+// Damaged scans with restart markers, some markers among the bytes hit:
+// both paths find the same restarts and the same end of the data, so they
+// give the same result and the same pixels at every scale.
+TEST(JpegCodings, DamagedScansDecodeAlikeOnBothPaths) {
+    for (const char* file : {"prog_ycc420_rst1.jpg", "prog_script_rst3.jpg", "prog_split_rst2.jpg",
+                             "seq_scans2_rst2.jpg"}) {
+        const std::vector<uint8_t> data = Fixture(file);
+        const size_t firstScan = ScanOffsets(data).front();
+        for (size_t step = 11; step < 120; step += 6) {
+            std::vector<uint8_t> damaged = data;
+            for (size_t i = firstScan + 20; i + 2 < damaged.size(); i += step) damaged[i] ^= uint8_t(step);
+            for (int scale = 0; scale < 4; ++scale) {
+                SCOPED_TRACE(std::string(file) + " every " + std::to_string(step) + " at 1/" +
+                             std::to_string(1 << scale));
+                JpegPicture fast, reference;
+                const int a = DecodeBytes(damaged, scale, fast, Path::Fast);
+                EXPECT_EQ(a, DecodeBytes(damaged, scale, reference, Path::Reference));
+                EXPECT_EQ(fast.pixels, reference.pixels);
+            }
+        }
+    }
+}
+
+// The look over the later scans reads on past the chunk being decoded; from
+// a file it puts the file's position back. A comment segment of 40000
+// bytes between two scans makes it cross chunks; read from a file or from
+// memory, every scale shows the baseline picture and passes over the same
+// scans.
+TEST(JpegCodings, LookOverLaterScansCrossesChunksOfAFile) {
+    std::vector<uint8_t> data = Fixture("prog_split_rst2.jpg");
+    const std::vector<size_t> scans = ScanOffsets(data);
+    ASSERT_GT(scans.size(), 3u);
+    std::vector<uint8_t> comment = {0xFF, 0xFE, 40000 >> 8, 40000 & 0xFF};
+    comment.resize(40002, 'c');
+    data.insert(data.begin() + ptrdiff_t(scans[3]), comment.begin(), comment.end());
+    TempDir dir;
+    WriteHostFile(dir / "padded.jpg", data);
+    const std::vector<uint8_t> baseline = Fixture("ycc420.jpg");
+    for (int scale = 0; scale < 4; ++scale) {
+        SCOPED_TRACE("1/" + std::to_string(1 << scale));
+        for (Path path : {Path::Fast, Path::Reference}) {
+            File file;
+            ASSERT_EQ(file.OpenHost(dir / "padded.jpg", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING), 0u);
+            JpegPicture fromFile;
+            ASSERT_EQ(DecodeJpegFile(file, scale, false, fromFile, path), 0);
+            EXPECT_EQ(fromFile.pixels, Decode(baseline, scale).pixels);
+            EXPECT_EQ(Decode(data, scale, path).pixels, fromFile.pixels);
+        }
+    }
+    File file;
+    ASSERT_EQ(file.OpenHost(dir / "padded.jpg", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING), 0u);
+    JpegImageDecoder decoder;
+    ASSERT_EQ(decoder.Open(file), 0);
+    ASSERT_EQ(decoder.StartDecoding(false), 0);
+    const uint32_t width = decoder.m_layout.mcusPerRow * uint32_t(decoder.m_layout.mcuWidth) / 4;
+    std::vector<uint32_t> pixels(size_t(width) * decoder.m_layout.mcuRows * decoder.m_layout.mcuHeight / 4);
+    ASSERT_EQ(decoder.BeginOutput(2, width * 4), 0);
+    int rows = 0;
+    for (uint32_t* dest = pixels.data(); decoder.DecodeMcuRow(dest, rows) == 0;) dest += size_t(rows) * width;
+    EXPECT_EQ(decoder.ScansSkipped(), 7);
 }
 
 // A progressive file cut after any scan shows the scans that arrived as

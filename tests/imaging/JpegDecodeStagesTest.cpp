@@ -187,6 +187,45 @@ TEST(JpegBitReader, RestartResumesAfterTheMarkerInBothReaders) {
     }
 }
 
+// The production reader in the reference's shape, as progressive scans
+// use it: symbols (Peek8, then Drop of the code's length) and plain reads
+// (magnitudes, correction bits, end-of-band run lengths) in any mix, then a
+// restart; it resumes where the reference does, also when the reference
+// had taken in a stuffed 0xFF beyond the last symbol.
+TEST(JpegBitReader, SteppedReaderRestartsWhereTheReferenceDoes) {
+    const std::vector<uint8_t> data = {0xA1, 0xFF, 0x00, 0xC3, 0xFF, 0x00, 0xD4, 0xE5, 0xF6, 0x17, 0x28, 0x39,
+                                       0x4A, 0xFF, 0xD3, 0x5B, 0x6C, 0x7D, 0x8E, 0x9F, 0x10, 0x21, 0x32};
+    uint32_t noise = 7;
+    for (int sequence = 0; sequence < 400; ++sequence) {
+        JpegSource referenceSource(data.data(), data.size()), steppedSource(data.data(), data.size());
+        JpegReferenceBitReader reference;
+        JpegSteppedFastReader stepped;
+        const uint8_t* start = referenceSource.Fill();
+        reference.Input().Attach(&referenceSource, start, referenceSource.End());
+        start = steppedSource.Fill();
+        stepped.Input().Attach(&steppedSource, start, steppedSource.End());
+        stepped.Reset();
+        std::string ops;
+        for (int op = 0, count = 1 + sequence % 5; op < count; ++op) {
+            noise = noise * 1103515245u + 12345u;
+            const int n = 1 + int((noise >> 16) % 8);
+            if ((noise >> 24) & 1) {
+                EXPECT_EQ(stepped.Peek8(), reference.Peek8());
+                stepped.Drop(n);
+                reference.Drop(n);
+                ops += "S" + std::to_string(n);
+            } else {
+                EXPECT_EQ(stepped.Read(2 * n - 1), reference.Read(2 * n - 1));
+                ops += "R" + std::to_string(2 * n - 1);
+            }
+        }
+        SCOPED_TRACE(ops);
+        reference.Restart();
+        stepped.Restart();
+        for (int i = 0; i < 6; ++i) EXPECT_EQ(stepped.Read(8), reference.Read(8)) << "byte " << i;
+    }
+}
+
 TEST(JpegBitReader, RestartSearchGivesUpAfter1536Bytes) {
     std::vector<uint8_t> data(2000, 0x11);
     data[1536] = 0x22;
