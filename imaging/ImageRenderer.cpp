@@ -132,6 +132,9 @@ int ImageRenderer::Decode(File& file, const Rect& target, uint32_t flags, Render
     if (!bitmap) return int(ERROR_NOT_ENOUGH_MEMORY);
     rc = decoder->BeginOutput(s, bitmap->Stride());
     if (rc != 0) return rc;
+    // A picture gathered over several scans takes its time before the first
+    // row; the check is asked while the scans are decoded too.
+    decoder->SetCancelCheck(m_cancel);
     if (decoder->OutputWidth() > uint32_t(bitmap->Width()) ||
         decoder->OutputHeight() > uint32_t(bitmap->Height()))
         return int(ERROR_INVALID_DATA);
@@ -144,6 +147,7 @@ int ImageRenderer::Decode(File& file, const Rect& target, uint32_t flags, Render
     for (;;) {
         int rows = 0;
         rc = decoder->DecodeMcuRow(bitmap->Row(row), rows);
+        if (rc == JPEG_ERR_CANCELLED) return RENDER_CANCELLED;
         if (rc != 0 && rc != 1) return rc;  // negative, or out of memory gathering scans
         row += rows;
         if (m_cancel && m_cancel->ShouldCancel()) return RENDER_CANCELLED;

@@ -51,6 +51,9 @@ constexpr int16_t JPEG_ERR_SAMPLING_LAYOUT = -226;
 // selection or successive approximation out of range, an AC scan of more
 // than one component).
 constexpr int16_t JPEG_ERR_PROGRESSIVE = -234;
+// The cancel check answered yes while the scans of a picture were gathered
+// (the renderer reports it as cancelled; never shown).
+constexpr int16_t JPEG_ERR_CANCELLED = -235;
 
 // Returned by header info when width and height are both 0; not an error.
 constexpr int JPEG_HEADER_NO_DIMENSIONS = 2;

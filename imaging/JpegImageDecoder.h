@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "imaging/CancelCheck.h"
 #include "imaging/JpegBitReader.h"
 #include "imaging/JpegCoefficientStore.h"
 #include "imaging/JpegColour.h"
@@ -64,6 +65,12 @@ public:
         m_columnEnd = end;
     }
 
+    // Asked once per row of blocks while the scans of a picture gathered
+    // over several scans are decoded (the first DecodeMcuRow); a yes ends
+    // the decode with JPEG_ERR_CANCELLED. The caller asks between output
+    // rows itself. nullptr: never asked.
+    void SetCancelCheck(CancelCheck* cancel) { m_cancel = cancel; }
+
     // The padded picture at the chosen scale: whole MCUs.
     uint32_t OutputWidth() const { return uint32_t(m_layout.mcusPerRow) * m_mcuWidth; }
     uint32_t OutputHeight() const { return uint32_t(m_layout.mcuRows) * m_mcuHeight; }
@@ -101,6 +108,7 @@ private:
     template <class BlockDecoder>
     void WalkScanBlocks(BlockDecoder& decoder);
     void DecodeRowBuffered(uint32_t* dest);
+    bool Cancelled();
     void DecodeRowReference(uint32_t* dest);
     void DecodeRowFast(uint32_t* dest);
     template <bool kFull>
@@ -139,6 +147,7 @@ private:
 
     JpegCoefficientStore m_store;
     JpegScanPlan m_scanPlan;
+    CancelCheck* m_cancel = nullptr;
     int8_t m_coefBits[4][64];  // per component and coefficient: Al so far, -1 none
     bool m_gathered = false;
     bool m_dataUsedUp = false;

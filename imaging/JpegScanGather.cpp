@@ -220,6 +220,7 @@ void JpegImageDecoder::WalkScanBlocks(BlockDecoder& decoder) {
         const uint32_t high = CeilDiv(CeilDiv(uint32_t(m_frame.height) * JpegComponentV(m_frame, c), vMax), 8);
         const uint32_t v = JpegComponentV(m_frame, c);
         for (uint32_t y = 0; y < high; ++y) {
+            if (Cancelled()) return;
             m_rowsReached = std::max(m_rowsReached, y / v + 1);
             for (uint32_t x = 0; x < wide; ++x) {
                 if (!beginMcu()) return;
@@ -229,6 +230,7 @@ void JpegImageDecoder::WalkScanBlocks(BlockDecoder& decoder) {
         return;
     }
     for (uint32_t my = 0; my < m_layout.mcuRows; ++my) {
+        if (Cancelled()) return;
         m_rowsReached = std::max(m_rowsReached, my + 1);
         for (uint32_t mx = 0; mx < m_layout.mcusPerRow; ++mx) {
             if (!beginMcu()) return;
@@ -243,6 +245,12 @@ void JpegImageDecoder::WalkScanBlocks(BlockDecoder& decoder) {
             }
         }
     }
+}
+
+bool JpegImageDecoder::Cancelled() {
+    if (!m_cancel || !m_cancel->ShouldCancel()) return false;
+    SetError(JPEG_ERR_CANCELLED);
+    return true;
 }
 
 // One MCU row of the output from the store. Rows no scan reached hold

@@ -105,6 +105,7 @@ void ZoomDecode::PlanPart() {
 int ZoomDecode::DecodePart() {
     const size_t outWidth = size_t(m_decoder.m_layout.mcusPerRow) * (m_decoder.m_layout.mcuWidth >> m_part.shift);
     if (int error = m_decoder.BeginOutput(m_part.shift, outWidth * 4)) return error;
+    m_decoder.SetCancelCheck(m_request.cancel);  // asked while scans are gathered too
     const int mcuH = m_decoder.McuHeight();
     std::vector<uint32_t> band;
     try {
@@ -120,6 +121,7 @@ int ZoomDecode::DecodePart() {
         m_decoder.SetOutputColumns(wanted ? uint16_t(m_colFirst) : 0, wanted ? uint16_t(m_colEnd) : 0);
         int rows = 0;
         const int result = m_decoder.DecodeMcuRow(band.data(), rows);
+        if (result == JPEG_ERR_CANCELLED) return PICTURE_CANCELLED;
         if (result < 0 || result > 1) return result;
         if (wanted) {
             for (int y = 0; y < mcuH; ++y) {

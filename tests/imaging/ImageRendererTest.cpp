@@ -200,6 +200,27 @@ TEST_F(ImageRendererTest, CancelEndsTheDecodeWithoutABitmap) {
     EXPECT_EQ(6, never.asked);  // one question per MCU row of 8 lines
 }
 
+// A progressive picture's scans are all decoded before its first row: the
+// check is asked there too (once per row of blocks of each scan), so a
+// cancel ends the decode before any row is made.
+TEST_F(ImageRendererTest, CancelReachesTheScansOfAProgressivePicture) {
+    File file = Open("decode/prog_ycc420.jpg");
+    Rect target{0, 0, 64, 48};
+    std::unique_ptr<Bitmap> bitmap;
+    CancelAt never(1000);
+    ImageRenderer patient(nullptr, &never);
+    ASSERT_EQ(0, patient.RenderToBitmap(nullptr, file, target, 0, bitmap));
+    const int rows = 3;  // 45 lines in MCU rows of 16
+    EXPECT_GT(never.asked, rows);
+    for (int n : {1, never.asked - rows}) {
+        CancelAt cancel(n);
+        ImageRenderer renderer(nullptr, &cancel);
+        EXPECT_EQ(RENDER_CANCELLED, renderer.RenderToBitmap(nullptr, file, target, 0, bitmap)) << n;
+        EXPECT_EQ(nullptr, bitmap);
+        EXPECT_EQ(n, cancel.asked);
+    }
+}
+
 TEST_F(ImageRendererTest, FailuresAreReturnedUnchanged) {
     WriteHostFile(m_dir / "empty.jpg", {});
     const struct {

@@ -76,12 +76,20 @@ public:
     bool ShouldCancel() override { return true; }
 };
 
+// Also while a progressive picture's scans are gathered, before any row.
 TEST(ZoomRendererTest, ACancelledDecodeLeavesNoPicture) {
-    File file = OpenPattern();
-    std::unique_ptr<Bitmap> picture;
-    CancelAtOnce cancel;
-    EXPECT_EQ(RenderZoomed(file, {{}, 1.0, {0, 0, 240, 292}, &cancel}, picture), PICTURE_CANCELLED);
-    EXPECT_EQ(picture, nullptr);
+    const struct {
+        const char* fixture;
+        Rect region;
+    } cases[] = {{"viewer/pattern.jpg", {0, 0, 240, 292}}, {"decode/prog_ycc420.jpg", {0, 0, 40, 30}}};
+    for (const auto& c : cases) {
+        File file;
+        ASSERT_EQ(file.OpenHost(FixturePath(c.fixture), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING), 0u);
+        std::unique_ptr<Bitmap> picture;
+        CancelAtOnce cancel;
+        EXPECT_EQ(RenderZoomed(file, {{}, 1.0, c.region, &cancel}, picture), PICTURE_CANCELLED) << c.fixture;
+        EXPECT_EQ(picture, nullptr);
+    }
 }
 
 }  // namespace
