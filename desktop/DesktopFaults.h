@@ -5,7 +5,7 @@
 // Test hook of the desktop side, as FaultInjection is of the handheld's:
 // the n-th call of a kind (counted since the last Reset), or of a kind on
 // paths holding a fragment, fails with a chosen error and does nothing.
-enum class DesktopCall : uint8_t { List, MakeFolder, OpenRead, Read, Create, Write, Finish, Replace, Rename, Delete, SetTime, Count };
+enum class DesktopCall : uint8_t { List, MakeFolder, OpenRead, Read, Create, Write, Finish, Replace, Rename, Delete, SetTime, Settle, Count };
 
 class DesktopFaults {
 public:

@@ -31,6 +31,11 @@ public:
         if (uint32_t err = Injected(DesktopCall::Read, m_path)) return Code(err);
         return Code(m_file.Read(buffer, count, got));
     }
+    int32_t ReadInto(File& to, uint32_t count, uint32_t& got) override {
+        got = 0;
+        if (uint32_t err = Injected(DesktopCall::Read, m_path)) return Code(err);
+        return Code(m_file.CopyTo(to, count, got));
+    }
 
 private:
     File m_file;
@@ -45,6 +50,11 @@ public:
         if (uint32_t err = Injected(DesktopCall::Write, m_path)) return Code(err);
         if (uint32_t err = m_file.Write(data, count, put)) return Code(err);
         return put == count ? 0 : Code(ERROR_DISK_FULL);
+    }
+    int32_t WriteFrom(ISideReader& in, uint32_t count, uint32_t& got) override {
+        got = 0;
+        if (uint32_t err = Injected(DesktopCall::Write, m_path)) return Code(err);
+        return in.ReadInto(m_file, count, got);
     }
     int32_t Finish(uint32_t time, uint32_t& kept) override {
         kept = time;
@@ -175,6 +185,7 @@ int32_t CDesktopSide::Lock(const std::string& folder) {
 }
 
 int32_t CDesktopSide::Settle(const std::string& folder) {
+    if (uint32_t err = Injected(DesktopCall::Settle, folder)) return Code(err);
     int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return Code(WinErrorFromErrno(errno, folder));
     int result = ::syncfs(fd);

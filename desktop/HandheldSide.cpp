@@ -30,6 +30,13 @@ public:
         got = done;
         return 0;
     }
+    int32_t ReadInto(File& to, uint32_t count, uint32_t& got) override {
+        DWORD done = 0;
+        got = 0;
+        if (!CeReadFileInto(m_file.Get(), to, count, &done)) return LastError();
+        got = done;
+        return 0;
+    }
 
 private:
     RemoteFile m_file;

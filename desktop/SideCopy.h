@@ -14,11 +14,19 @@
 // side kept.
 class CSideCopy {
 public:
-    static constexpr uint32_t kBlockSize = 4096;
+    // Large enough that a photo takes a handful of calls; where both files
+    // are desktop files the kernel copies each block without this process
+    // touching the bytes.
+    static constexpr uint32_t kBlockSize = 64 * 1024;
 
     explicit CSideCopy(std::function<int32_t()> tick) : m_tick(std::move(tick)) {}
     int32_t Copy(ISyncSide& from, const std::string& fromPath, ISyncSide& to, const std::string& toFolder,
                  const std::string& name, uint32_t time, uint32_t& kept);
+    // The first half of Copy: the whole file, stamped and closed, under the
+    // temporary name given back in temp (removed again on failure). Putting
+    // it in place is the caller's, once the data is safe on the disk.
+    int32_t CopyToTemporary(ISyncSide& from, const std::string& fromPath, ISyncSide& to,
+                            const std::string& toFolder, uint32_t time, uint32_t& kept, std::string& temp);
 
 private:
     int32_t Blocks(ISideReader& in, ISideWriter& out);

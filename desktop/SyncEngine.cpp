@@ -218,8 +218,9 @@ int32_t CSyncEngine::SyncLocation(const Location& location) {
     if (state.handheldChanged && !location.camera)
         m_handheld.Delete(m_handheld.Join(location.handheldFolder, Utf16ToUtf8(FILE_LIST_CACHE_NAME)));
     // Errors do not count: the old record stays, and the next run finds
-    // every copy made in this one in step.
-    m_desktop.Settle(location.DesktopFolder());
+    // every copy made in this one in step. Writing the record flushes the
+    // file system before the record takes its name, so the copies' names
+    // are durable before a record that lists them.
     WriteWholeFile(m_desktop, cachePath,
                    state.fresh.Image(location.locationName, location.reserved1, location.reserved2,
                                      Seconds1904Now()));
@@ -387,7 +388,7 @@ int32_t CSyncEngine::HandheldFolderToDesktop(const FolderPair& folder, const std
         const SideEntry* desk = there.empty() ? nullptr : there[0];
         if (desk && desk->name != file.name) {
             int32_t err = MatchCase(folder, file, *desk, known, state);
-            if (err == ERR_SYNC_CANCELLED) return err;
+            if (err == ERR_SYNC_CANCELLED) return PlaceCopies(folder, folderAnsi, state, err);
             if (err != 0) {
                 KeepLastEntry(state, folderAnsi, file.name);
                 continue;
@@ -398,7 +399,7 @@ int32_t CSyncEngine::HandheldFolderToDesktop(const FolderPair& folder, const std
         if (known && !desk) {
             // Deleted on the desktop since the last run.
             if (int32_t cancelled = m_report.Progress(SyncText::kRemovingFromHandheld, file.name))
-                return cancelled;
+                return PlaceCopies(folder, folderAnsi, state, cancelled);
             if (int32_t err = m_handheld.Delete(handheldPath))
                 m_report.MessageWithError(SyncText::kRemoveFromHandheldFailed, handheldPath, err);
             state.handheldChanged = true;
@@ -408,16 +409,20 @@ int32_t CSyncEngine::HandheldFolderToDesktop(const FolderPair& folder, const std
             state.fresh.Put(folderAnsi, file.time, nameAnsi);
             continue;
         }
-        if (int32_t cancelled = m_report.Progress(SyncText::kCopyingToDesktop, file.name)) return cancelled;
+        if (int32_t cancelled = m_report.Progress(SyncText::kCopyingToDesktop, file.name))
+            return PlaceCopies(folder, folderAnsi, state, cancelled);
         uint32_t kept = 0;
-        int32_t err = CopyFile(m_handheld, handheldPath, m_desktop, folder.desktop, file.name, file.time, kept);
+        PendingCopy copy{{}, file.name, handheldPath, nameAnsi, file.time, known != nullptr, known ? known->time : 0};
+        int32_t err = CSideCopy([this] { return m_report.Tick(); })
+                          .CopyToTemporary(m_handheld, handheldPath, m_desktop, folder.desktop, file.time, kept,
+                                           copy.temp);
         if (err == 0) {
-            state.fresh.Put(folderAnsi, file.time, nameAnsi);
+            state.toDesktop.push_back(std::move(copy));
         } else if (err == ERR_SYNC_CANCELLED) {
-            return err;
+            return PlaceCopies(folder, folderAnsi, state, err);
         } else if (err == Code(ERROR_DISK_FULL)) {
             m_report.Message(FormatLine(SyncText::kDesktopFull, handheldPath.c_str()));
-            return err;
+            return PlaceCopies(folder, folderAnsi, state, err);
         } else {
             m_report.MessageWithError(SyncText::kCopyToDesktopFailed, handheldPath, err);
             // The desktop keeps its copy, so the record keeps it too: a file
@@ -425,7 +430,31 @@ int32_t CSyncEngine::HandheldFolderToDesktop(const FolderPair& folder, const std
             if (known) state.fresh.Put(folderAnsi, known->time, nameAnsi);
         }
     }
-    return 0;
+    return PlaceCopies(folder, folderAnsi, state, 0);
+}
+
+// The copies of a folder wait under their temporary names until one flush
+// has made all their data durable; only then does each take its name. So a
+// crash at any moment leaves every photo whole under its name or not there
+// (its temporary file is deleted by the next run), at the cost of one flush
+// per folder rather than one per file. A copy that cannot take its place is
+// reported as a failed copy.
+int32_t CSyncEngine::PlaceCopies(const FolderPair& folder, const std::string& folderAnsi, PassState& state,
+                                 int32_t result) {
+    if (state.toDesktop.empty()) return result;
+    const int32_t settled = m_desktop.Settle(folder.desktop);
+    for (const PendingCopy& copy : state.toDesktop) {
+        const int32_t err = settled ? settled : m_desktop.Replace(copy.temp, m_desktop.Join(folder.desktop, copy.name));
+        if (err == 0) {
+            state.fresh.Put(folderAnsi, copy.time, copy.nameAnsi);
+            continue;
+        }
+        m_desktop.Delete(copy.temp);
+        m_report.MessageWithError(SyncText::kCopyToDesktopFailed, copy.handheldPath, err);
+        if (copy.known) state.fresh.Put(folderAnsi, copy.knownTime, copy.nameAnsi);
+    }
+    state.toDesktop.clear();
+    return result;
 }
 
 // The desktop folders of a location with their handheld folders: one for a

@@ -44,6 +44,17 @@ private:
         std::string handheld;
         std::string desktop;
     };
+    // A copy to the desktop, whole under its temporary name, waiting for
+    // the flush that lets it take its own.
+    struct PendingCopy {
+        std::string temp;
+        std::string name;
+        std::string handheldPath;
+        std::string nameAnsi;
+        uint32_t time = 0;
+        bool known = false;  // in the last run's record, at knownTime
+        uint32_t knownTime = 0;
+    };
     struct PassState {
         uint16_t mode = SYNC_MERGE;  // a new desktop folder is always merged
         CLastSyncCache old;
@@ -51,6 +62,7 @@ private:
         bool handheldChanged = false;
         // Names that differ only in case on one side, by folder: left alone.
         std::set<std::string> clashes;
+        std::vector<PendingCopy> toDesktop;
     };
 
     int32_t TakeLocks();
@@ -77,6 +89,7 @@ private:
     int32_t HandheldToDesktop(const Location& location, PassState& state);
     int32_t HandheldFolderToDesktop(const FolderPair& folder, const std::vector<SideEntry>& files,
                                     PassState& state);
+    int32_t PlaceCopies(const FolderPair& folder, const std::string& folderAnsi, PassState& state, int32_t result);
     int32_t DesktopToHandheld(const Location& location, PassState& state);
     int32_t DesktopFolderToHandheld(const Location& location, const FolderPair& folder,
                                     PassState& state, std::vector<std::string>& removals);

@@ -3,8 +3,29 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <new>
+
+#include "platform/base/File.h"
 
 #include "platform/base/WinError.h"
+
+int32_t ISideReader::ReadInto(File& to, uint32_t count, uint32_t& got) {
+    got = 0;
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[count]);
+    if (!buffer) return static_cast<int32_t>(ERROR_NOT_ENOUGH_MEMORY);
+    if (int32_t err = Read(buffer.get(), count, got)) return err;
+    uint32_t put = 0;
+    if (uint32_t err = to.Write(buffer.get(), got, put)) return static_cast<int32_t>(err);
+    return put == got ? 0 : static_cast<int32_t>(ERROR_DISK_FULL);
+}
+
+int32_t ISideWriter::WriteFrom(ISideReader& in, uint32_t count, uint32_t& got) {
+    got = 0;
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[count]);
+    if (!buffer) return static_cast<int32_t>(ERROR_NOT_ENOUGH_MEMORY);
+    if (int32_t err = in.Read(buffer.get(), count, got)) return err;
+    return Write(buffer.get(), got);
+}
 
 int32_t ReadWholeFile(ISyncSide& side, const std::string& path, uint32_t limit, std::vector<uint8_t>& bytes) {
     bytes.clear();

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+class File;
+
 // One side of a synchronisation, the handheld or the desktop, as the engine
 // sees it. Paths are UTF-8 in the side's own form (the handheld separates
 // with '\', the desktop with '/'); Join builds them. Every call returns 0 or
@@ -24,6 +26,9 @@ public:
     virtual ~ISideReader() = default;
     // got < count only at the end of the file.
     virtual int32_t Read(void* buffer, uint32_t count, uint32_t& got) = 0;
+    // The same read put straight into a desktop file at its position; by
+    // default through a buffer.
+    virtual int32_t ReadInto(File& to, uint32_t count, uint32_t& got);
 };
 
 // A file being written under a temporary name.
@@ -32,6 +37,10 @@ public:
     virtual ~ISideWriter() = default;
     // A short write is ERROR_DISK_FULL.
     virtual int32_t Write(const void* data, uint32_t count) = 0;
+    // Reads up to count bytes from `in` and writes them (got < count only at
+    // the end of `in`); by default through a buffer, a writer that holds a
+    // desktop file lets the reader put them in directly.
+    virtual int32_t WriteFrom(ISideReader& in, uint32_t count, uint32_t& got);
     // Stamps the last-write time, closes the file and gives back the time
     // the side's file system kept (it may keep times less exactly).
     virtual int32_t Finish(uint32_t time, uint32_t& kept) = 0;

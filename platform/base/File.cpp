@@ -5,8 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <memory>
+#include <new>
 
 #include "platform/base/DeviceFolder.h"
 #include "platform/base/FileStat.h"
@@ -135,6 +138,35 @@ uint32_t File::Write(const void* data, uint32_t count, uint32_t& done) {
         }
         if (n == 0) return ERROR_WRITE_FAULT;
         done += static_cast<uint32_t>(n);
+    }
+    return ERROR_SUCCESS;
+}
+
+uint32_t File::CopyTo(File& to, uint32_t count, uint32_t& done) {
+    done = 0;
+    if (m_fd < 0 || to.m_fd < 0) return ERROR_INVALID_HANDLE;
+    while (done < count) {
+        const ssize_t n = ::copy_file_range(m_fd, nullptr, to.m_fd, nullptr, count - done, 0);
+        if (n > 0) {
+            done += static_cast<uint32_t>(n);
+            continue;
+        }
+        if (n == 0) return ERROR_SUCCESS;
+        if (errno == EINTR) continue;
+        // Not offered between these files: the rest goes through a buffer.
+        if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) break;
+        return errno == ENOSPC ? ERROR_DISK_FULL : WinErrorFromErrno(errno);
+    }
+    constexpr uint32_t kBuffer = 64 * 1024;
+    std::unique_ptr<uint8_t[]> buffer;
+    while (done < count) {
+        if (!buffer) buffer.reset(new (std::nothrow) uint8_t[kBuffer]);
+        if (!buffer) return ERROR_NOT_ENOUGH_MEMORY;
+        uint32_t got = 0, put = 0;
+        if (uint32_t err = Read(buffer.get(), std::min(kBuffer, count - done), got)) return err;
+        if (got == 0) break;
+        if (uint32_t err = to.Write(buffer.get(), got, put)) return err;
+        done += got;
     }
     return ERROR_SUCCESS;
 }

@@ -46,6 +46,11 @@ public:
 
     uint32_t Read(void* buffer, uint32_t count, uint32_t& done);
     uint32_t Write(const void* data, uint32_t count, uint32_t& done);
+    // Copies up to `count` bytes from this file's position to `to`'s, both
+    // positions moving on; done < count only at the end of this file. The
+    // kernel copies (copy_file_range) where the file systems allow it, so
+    // the bytes never pass through this process; else through a buffer.
+    uint32_t CopyTo(File& to, uint32_t count, uint32_t& done);
     uint32_t Seek(int64_t distance, uint32_t method, uint64_t* position = nullptr);
     uint32_t GetSize(uint64_t& size) const;
     uint32_t SetEndOfFile();  // at the current position

@@ -181,6 +181,17 @@ BOOL CeReadFile(HANDLE h, void* buffer, DWORD count, DWORD* done, void*) {
     return Succeed();
 }
 
+BOOL CeReadFileInto(HANDLE h, File& host, DWORD count, DWORD* done) {
+    if (done) *done = 0;
+    if (DWORD err = FaultInjection::Check(RapiCallKind::ReadFile, PathOf(h))) return Fail(err);
+    File* file = FileOf(h);
+    if (!file) return Fail(ERROR_INVALID_HANDLE);
+    uint32_t got = 0;
+    if (DWORD err = file->CopyTo(host, count, got)) return Fail(err);
+    if (done) *done = got;
+    return Succeed();
+}
+
 BOOL CeWriteFile(HANDLE h, const void* data, DWORD count, DWORD* done, void*) {
     if (done) *done = 0;
     if (DWORD err = FaultInjection::Check(RapiCallKind::WriteFile, PathOf(h))) return Fail(err);

@@ -57,6 +57,10 @@ DWORD CeGetLastError();
 HANDLE CeCreateFile(LPCWSTR name, DWORD access, DWORD share, void* security, DWORD disposition,
                     DWORD flags, HANDLE templ);
 BOOL CeReadFile(HANDLE file, void* buffer, DWORD count, DWORD* done, void* overlapped);
+// Reads up to `count` bytes of a handheld file into a host file at its
+// position, without passing them through the caller (where the connection
+// allows it, the kernel copies). Fails and succeeds as CeReadFile does.
+BOOL CeReadFileInto(HANDLE file, File& host, DWORD count, DWORD* done);
 BOOL CeWriteFile(HANDLE file, const void* data, DWORD count, DWORD* done, void* overlapped);
 BOOL CeCloseHandle(HANDLE file);
 DWORD CeGetFileSize(HANDLE file, DWORD* high);  // 0xFFFFFFFF on failure

@@ -7,6 +7,7 @@
 
 #include "desktop/DesktopFaults.h"
 #include "desktop/LastSyncCache.h"
+#include "desktop/SideCopy.h"
 
 #include "platform/base/WinError.h"
 #include "tests/desktop/SyncFixture.h"
@@ -27,8 +28,8 @@ protected:
     void Prepare() {
         stdfs::remove_all(Handheld("My Documents"));
         stdfs::remove_all(Desktop("Internal"));
-        Write(InternalHandheld("hand.jpg"), Big(3 * 4096 + 100, 'h'), kT0);
-        Write(InternalDesktop("desk.jpg"), Big(2 * 4096, 'd'), kT0 + 50);
+        Write(InternalHandheld("hand.jpg"), Big(3 * CSideCopy::kBlockSize + 100, 'h'), kT0);
+        Write(InternalDesktop("desk.jpg"), Big(2 * CSideCopy::kBlockSize, 'd'), kT0 + 50);
         FaultInjection::Reset();
         cancelAtTick = 0;
     }
@@ -57,8 +58,8 @@ TEST_F(FaultSweepTest, EveryBlockCanBeInterruptedSafely) {
     const Snapshot reference = Take();
     const int blocks = ticks;
     ASSERT_EQ(7, blocks);  // 4 blocks to the desktop, 3 to the handheld
-    const std::string handContent = Big(3 * 4096 + 100, 'h');
-    const std::string deskContent = Big(2 * 4096, 'd');
+    const std::string handContent = Big(3 * CSideCopy::kBlockSize + 100, 'h');
+    const std::string deskContent = Big(2 * CSideCopy::kBlockSize, 'd');
 
     enum Fault { Cancel, ReadFails, WriteFails };
     for (Fault fault : {Cancel, ReadFails, WriteFails}) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "desktop/LastSyncCache.h"
+#include "desktop/SideCopy.h"
 #include "desktop/SyncTypes.h"
 #include "platform/base/WinError.h"
 #include "tests/desktop/SyncFixture.h"
@@ -150,7 +151,7 @@ TEST_F(SyncEngineTest, CancellingALargeCopyToTheDesktopLeavesNothingHalfDone) {
     Write(InternalHandheld("small.jpg"), "s", kT0);
     ASSERT_EQ(0, Run());
     std::vector<uint8_t> cacheBefore = ReadHostFile(InternalDesktop("_LastSyncCache"));
-    Write(InternalHandheld("big.jpg"), Big(10 * 4096 + 5, 'b'), kT0);
+    Write(InternalHandheld("big.jpg"), Big(10 * CSideCopy::kBlockSize + 5, 'b'), kT0);
 
     cancelAtTick = 3;
     EXPECT_EQ(0, Run());
@@ -163,7 +164,7 @@ TEST_F(SyncEngineTest, CancellingALargeCopyToTheDesktopLeavesNothingHalfDone) {
 TEST_F(SyncEngineTest, CancellingAnUpdateKeepsTheDesktopCopySoNothingIsLost) {
     Write(InternalHandheld("a.jpg"), "first", kT0);
     ASSERT_EQ(0, Run());
-    Write(InternalHandheld("a.jpg"), Big(6 * 4096, 'u'), kT0 + 100);
+    Write(InternalHandheld("a.jpg"), Big(6 * CSideCopy::kBlockSize, 'u'), kT0 + 100);
 
     cancelAtTick = 2;
     EXPECT_EQ(0, Run());
@@ -171,14 +172,14 @@ TEST_F(SyncEngineTest, CancellingAnUpdateKeepsTheDesktopCopySoNothingIsLost) {
     // The next run must not take the interrupted copy for a desktop deletion.
     cancelAtTick = 0;
     EXPECT_EQ(0, Run());
-    EXPECT_EQ(Big(6 * 4096, 'u'), Read(InternalHandheld("a.jpg")));
-    EXPECT_EQ(Big(6 * 4096, 'u'), Read(InternalDesktop("a.jpg")));
+    EXPECT_EQ(Big(6 * CSideCopy::kBlockSize, 'u'), Read(InternalHandheld("a.jpg")));
+    EXPECT_EQ(Big(6 * CSideCopy::kBlockSize, 'u'), Read(InternalDesktop("a.jpg")));
 }
 
 TEST_F(SyncEngineTest, CancellingALargeCopyToTheHandheldLeavesNoTemporaryFile) {
     Write(InternalHandheld("keep.jpg"), "old version", kT0);
     ASSERT_EQ(0, Run());
-    Write(InternalDesktop("keep.jpg"), Big(9 * 4096, 'k'), kT0 + 500);
+    Write(InternalDesktop("keep.jpg"), Big(9 * CSideCopy::kBlockSize, 'k'), kT0 + 500);
 
     cancelAtTick = 4;
     EXPECT_EQ(0, Run());
@@ -326,7 +327,7 @@ TEST_F(SyncEngineTest, LockedHandheldFilesAreRetriedSixTimes) {
 }
 
 TEST_F(SyncEngineTest, AVanishedDeviceEndsTheRunWithAnError) {
-    Write(InternalHandheld("a.jpg"), Big(3 * 4096, 'a'), kT0);
+    Write(InternalHandheld("a.jpg"), Big(3 * CSideCopy::kBlockSize, 'a'), kT0);
     Write(InternalHandheld("b.jpg"), "b", kT0);
     FaultInjection::VanishAt(RapiCallKind::ReadFile, 2);
     long result = Run();
