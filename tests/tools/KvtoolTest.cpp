@@ -2,12 +2,15 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <filesystem>
+#include <set>
 #include <sstream>
 
 #include "imaging/JpegPicture.h"
 #include "tests/support/TestSupport.h"
 #include "tools/kvtool/Kvtool.h"
+#include "tools/kvtool/ThumbnailPass.h"
 
 namespace {
 // A device folder holding one sample photo, and kvtool run against it.
@@ -213,6 +216,54 @@ TEST_F(KvtoolTest, RenderReportsTheFitAndTheSource) {
     ASSERT_EQ(0, Run({"render", photo, "60x45", "--store-thumbnail", "-o", output})) << err;
     EXPECT_EQ("fit 0,0 60x45, from EXIF thumbnail at scale 1/1, thumbnail stored\n", out);
     EXPECT_EQ(2, Run({"render", photo, "0x10", "-o", output}));
+}
+
+// The workers make thumbnails while photos are renamed and deleted under
+// them (after a few files, so that some are being drawn at that moment):
+// every photo left holds its thumbnail, and nothing appears at a path that
+// went away.
+TEST_F(KvtoolTest, ThumbnailsFollowPhotosRenamedAndDeletedMeanwhile) {
+    const std::string folder = root / "My Documents/Kestrelview";
+    const std::vector<uint8_t> bytes = ReadHostFile(photo);
+    constexpr int kPhotos = 16;
+    for (int i = 0; i < kPhotos; ++i) WriteHostFile(folder + "/p" + std::to_string(i) + ".jpg", bytes);
+    std::set<std::string> expected = {"sunset.jpg"}, vanished;
+    for (int i = 0; i < kPhotos; ++i) {
+        const std::string name = "p" + std::to_string(i) + ".jpg";
+        if (i % 3 == 0) {
+            vanished.insert(name);
+        } else if (i % 3 == 1) {
+            vanished.insert(name);
+            expected.insert("moved" + name);
+        } else {
+            expected.insert(name);
+        }
+    }
+    std::atomic<int> opens{0};
+    ThumbnailPass::SetBeforeOpen([&](const std::u16string&) {
+        if (opens.fetch_add(1) != 3) return;
+        for (int i = 0; i < kPhotos; ++i) {
+            const std::string name = "p" + std::to_string(i) + ".jpg";
+            if (i % 3 == 0) std::filesystem::remove(folder + "/" + name);
+            if (i % 3 == 1) std::filesystem::rename(folder + "/" + name, folder + "/moved" + name);
+        }
+    });
+    const int status = Run({"thumbnails"});
+    ThumbnailPass::SetBeforeOpen(nullptr);
+    ASSERT_EQ(0, status) << err;
+    EXPECT_EQ("", err);
+
+    std::set<std::string> photos;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() > 4 && name.substr(name.size() - 4) == ".jpg") photos.insert(name);
+    }
+    EXPECT_EQ(expected, photos);
+    for (const std::string& name : vanished) EXPECT_FALSE(std::filesystem::exists(folder + "/" + name)) << name;
+    for (const std::string& name : photos) {
+        ASSERT_EQ(0, Run({"info", "--json", folder + "/" + name})) << err;
+        EXPECT_NE(std::string::npos, out.find("\"thumbnail\": [96, 72]")) << name;
+    }
 }
 
 TEST_F(KvtoolTest, ThumbnailsAreStoredOnceForEveryImage) {

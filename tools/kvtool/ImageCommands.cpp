@@ -23,6 +23,7 @@
 #include "tools/kvtool/Commands.h"
 #include "tools/kvtool/ErrorText.h"
 #include "tools/kvtool/ImageTarget.h"
+#include "tools/kvtool/ThumbnailPass.h"
 
 namespace {
 bool EndsWith(const std::string& text, const std::string& suffix) {
@@ -181,64 +182,6 @@ int RunRender(const CommandContext& ctx) {
     return 1;
 }
 
-namespace {
-// One line redrawn in place on a terminal; nothing when the output is not one.
-class ProgressBar {
-public:
-    ProgressBar(std::ostream& out, bool enabled, size_t total) : m_out(out), m_enabled(enabled), m_total(total) {}
-    void Show(size_t done) {
-        if (!m_enabled || m_total == 0) return;
-        constexpr size_t kWidth = 30;
-        const size_t filled = done * kWidth / m_total;
-        m_out << "\r[" << std::string(filled, '#') << std::string(kWidth - filled, '.') << "] " << done << "/"
-              << m_total << std::flush;
-        if (done == m_total) m_out << "\n";
-    }
-
-private:
-    std::ostream& m_out;
-    bool m_enabled;
-    size_t m_total;
-};
-
-struct ThumbnailCounts {
-    size_t stored = 0, present = 0, undecodable = 0, failed = 0;
-};
-
-// Draws one photo into a thumbnail cell, which stores its thumbnail when it
-// has none. A file that cannot be decoded is reported and passed over; a
-// photo that could be drawn but did not get its thumbnail is a failure.
-void StoreThumbnail(const CommandContext& ctx, ImageRenderer& renderer, DeviceContext& dc,
-                    const std::u16string& path, ThumbnailCounts& counts) {
-    constexpr int kCell = 96;
-    std::string host;
-    DeviceFolder::Current().ToHost(path, host);
-    File file;
-    const int openError = int(file.Open(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING));
-    if (openError != 0 && file.Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING) != 0) {
-        ++counts.undecodable;
-        ctx.Fail(host, "cannot be read: " + FileErrorText(openError, host));
-        return;
-    }
-    if (const int result = renderer.Draw(dc, file, Rect{0, 0, kCell, kCell})) {
-        ++counts.undecodable;
-        ctx.Fail(host, "cannot be decoded, passed over: " + ErrorText(result));
-        return;
-    }
-    const RenderReport& report = renderer.LastReport();
-    if (report.source == RenderSource::TrailerThumbnail) {
-        ++counts.present;
-    } else if (report.thumbnailStored) {
-        ++counts.stored;
-        CFileListCache::DeleteCacheOf(path);
-    } else {
-        ++counts.failed;
-        const int why = openError ? openError : report.thumbnailError;
-        ctx.Fail(host, "the thumbnail could not be stored" + (why ? ": " + FileErrorText(why, host) : std::string()));
-    }
-}
-}  // namespace
-
 std::vector<std::u16string> AllImagePaths() {
     std::vector<CImageScanner::CardFolder> folders = {{std::u16string(MAIN_PHOTO_FOLDER), true, false}};
     for (const std::u16string& card : CImageScanner::FindCards()) {
@@ -258,25 +201,12 @@ std::vector<std::u16string> AllImagePaths() {
 }
 
 int RunThumbnails(const CommandContext& ctx) {
-    constexpr int kCell = 96;
     if (!ctx.words.empty()) {
         ctx.Fail("thumbnails", "unexpected argument '" + ctx.words[0] + "'");
         return 2;
     }
-    const std::vector<std::u16string> paths = AllImagePaths();
-    TrailerThumbnailStore thumbnails;
-    ImageRenderer renderer(&thumbnails);
-    // What browsing the grid does: draw each image into a thumbnail cell,
-    // which stores a thumbnail in every file that has none.
-    std::unique_ptr<Bitmap> cell = Bitmap::Create(kCell, kCell, 32);
-    DeviceContext dc;
-    dc.SelectObject(cell.get());
-    ProgressBar progress(ctx.err, isatty(STDERR_FILENO) && &ctx.err == &std::cerr, paths.size());
-    ThumbnailCounts counts;
-    for (size_t i = 0; i < paths.size(); ++i) {
-        StoreThumbnail(ctx, renderer, dc, paths[i], counts);
-        progress.Show(i + 1);
-    }
+    ThumbnailPass pass(ctx, isatty(STDERR_FILENO) && &ctx.err == &std::cerr);
+    const ThumbnailPass::Counts counts = pass.Run();
     ctx.out << counts.stored << " thumbnails stored, " << counts.present << " already there, " << counts.undecodable
             << " could not be decoded, " << counts.failed << " failed\n";
     return counts.failed ? 1 : 0;
