@@ -37,8 +37,7 @@ const Picture kPictures[] = {
     {"12mp_arprog", 4000, 3000, "2x2,1x1,1x1", "-arithmetic -progressive"},
 };
 
-// A smooth picture with fine detail, like a photo, when ImageMagick is
-// absent.
+// A smooth picture with fine detail, like a photo.
 bool DrawPpm(const std::string& path, int width, int height) {
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
@@ -82,8 +81,8 @@ std::vector<uint8_t> ReadAll(const std::string& path) {
     return data;
 }
 
-// Made once: a plasma fractal (smooth areas and fine detail, like a photo),
-// encoded at quality 90.
+// Made once: a picture drawn here (smooth areas and fine detail, like a
+// photo), encoded at quality 90.
 const std::vector<uint8_t>& PictureData(const Picture& p) {
     static std::map<std::string, std::vector<uint8_t>> cache;
     auto found = cache.find(p.name);
@@ -104,18 +103,13 @@ const std::vector<uint8_t>& PictureData(const Picture& p) {
         return cache[p.name] = std::move(data);
     }
     if (data.empty()) {
+        // Drawn here and compressed with cjpeg, so the pictures are the same
+        // on every machine whatever image programs it has.
         const std::string ppm = dir + "/" + p.name + ".ppm";
-        std::string command = "mkdir -p '" + dir + "' && convert -seed 5 -size " + std::to_string(p.width) +
-                              "x" + std::to_string(p.height) + " plasma:fractal -blur 0x0.7 '" + ppm +
-                              "' && cjpeg -quality 90 -sample " + p.sampling + " '" + ppm + "' > '" + jpeg +
-                              "' && rm -f '" + ppm + "'";
-        if (std::system(command.c_str()) != 0) {
-            // No ImageMagick: the picture is drawn here instead.
-            std::system(("mkdir -p '" + dir + "'").c_str());
-            command = "cjpeg -quality 90 -sample " + std::string(p.sampling) + " '" + ppm + "' > '" + jpeg +
-                      "' && rm -f '" + ppm + "'";
-            if (!DrawPpm(ppm, p.width, p.height) || std::system(command.c_str()) != 0) return cache[p.name];
-        }
+        std::system(("mkdir -p '" + dir + "'").c_str());
+        const std::string command = "cjpeg -quality 90 -sample " + std::string(p.sampling) + " '" + ppm + "' > '" +
+                                    jpeg + "' && rm -f '" + ppm + "'";
+        if (!DrawPpm(ppm, p.width, p.height) || std::system(command.c_str()) != 0) return cache[p.name];
         data = ReadAll(jpeg);
     }
     return cache[p.name] = std::move(data);
