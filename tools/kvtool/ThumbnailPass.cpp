@@ -12,7 +12,7 @@
 #include "platform/base/File.h"
 #include "platform/base/WinError.h"
 #include "platform/gdi/Bitmap.h"
-#include "platform/gdi/DeviceContext.h"
+#include "imaging/RenderGeometry.h"
 #include "tools/kvtool/ErrorText.h"
 
 namespace {
@@ -53,16 +53,14 @@ ThumbnailPass::Counts ThumbnailPass::Run() {
     return m_counts;
 }
 
-// One renderer, store and cell per worker: the only pixels a worker holds
-// are its cell and the picture it is drawing.
+// One renderer and store per worker: the only pixels a worker holds are the
+// picture it is decoding and its thumbnail. No device context is made: the
+// drawing layer's objects belong to one thread.
 void ThumbnailPass::Work() {
     TrailerThumbnailStore thumbnails;
     ImageRenderer renderer(&thumbnails);
-    std::unique_ptr<Bitmap> cell = Bitmap::Create(kCell, kCell, 32);
-    DeviceContext dc;
-    dc.SelectObject(cell.get());
     std::u16string path;
-    while (Next(path)) One(renderer, dc, path);
+    while (Next(path)) One(thumbnails, renderer, path);
 }
 
 bool ThumbnailPass::Next(std::u16string& path) {
@@ -74,7 +72,7 @@ bool ThumbnailPass::Next(std::u16string& path) {
 
 // A file that cannot be decoded is reported and passed over; a photo that
 // could be drawn but did not get its thumbnail is a failure.
-void ThumbnailPass::One(ImageRenderer& renderer, DeviceContext& dc, const std::u16string& path) {
+void ThumbnailPass::One(TrailerThumbnailStore& thumbnails, ImageRenderer& renderer, const std::u16string& path) {
     if (BeforeOpen()) BeforeOpen()(path);
     std::string host;
     DeviceFolder::Current().ToHost(path, host);
@@ -85,12 +83,17 @@ void ThumbnailPass::One(ImageRenderer& renderer, DeviceContext& dc, const std::u
         Fail(host, "cannot be read: " + FileErrorText(int(openError), host));
         return Done(&Counts::undecodable);
     }
-    if (const int result = renderer.Draw(dc, file, Rect{0, 0, kCell, kCell})) {
+    // What drawing into a grid cell does: a stored thumbnail is shown as it
+    // is, anything else is decoded and leaves its thumbnail in the file.
+    const std::unique_ptr<Bitmap> stored = thumbnails.Load(file);
+    if (stored && !stored->IsMono()) return Done(&Counts::present);
+    Rect cell{0, 0, kCell, kCell};
+    std::unique_ptr<Bitmap> fitted;
+    if (const int result = renderer.RenderToBitmap(nullptr, file, cell, RENDER_NO_ROTATE | RENDER_STORE_THUMBNAIL, fitted)) {
         Fail(host, "cannot be decoded, passed over: " + ErrorText(result));
         return Done(&Counts::undecodable);
     }
     const RenderReport& report = renderer.LastReport();
-    if (report.source == RenderSource::TrailerThumbnail) return Done(&Counts::present);
     if (report.thumbnailStored) {
         CFileListCache::DeleteCacheOf(path);
         return Done(&Counts::stored);

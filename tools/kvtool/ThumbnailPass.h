@@ -8,8 +8,8 @@
 
 #include "tools/kvtool/Commands.h"
 
-class DeviceContext;
 class ImageRenderer;
+class TrailerThumbnailStore;
 
 // `kvtool thumbnails`: every photo of the device drawn into a 96 x 96 cell,
 // which stores a thumbnail in each file that has none, as browsing the grid
@@ -37,7 +37,7 @@ public:
 private:
     void Work();
     bool Next(std::u16string& path);
-    void One(ImageRenderer& renderer, DeviceContext& dc, const std::u16string& path);
+    void One(TrailerThumbnailStore& thumbnails, ImageRenderer& renderer, const std::u16string& path);
     void Fail(const std::string& subject, const std::string& reason);
     void Done(size_t Counts::*tally);
     void ShowProgress();
