@@ -1,6 +1,7 @@
 #include "catalogue/ImageScanner.h"
 
 #include <memory>
+#include <unordered_set>
 
 #include "catalogue/CatalogueStrings.h"
 #include "catalogue/CatalogueTypes.h"
@@ -103,15 +104,21 @@ bool CImageScanner::ScanFolder(std::u16string_view folder, bool removable, bool 
 }
 
 bool CImageScanner::ScanFromCache(const CFileListCache& cache, std::u16string_view folder, bool removable) {
+    // A file deleted behind the cache's back is not listed. One listing of
+    // the folder answers for every entry and opens no image.
+    std::vector<std::u16string> listed;
+    ListFileNamesFolded(folder, listed);
+    const std::unordered_set<std::u16string> present(listed.begin(), listed.end());
     std::vector<std::unique_ptr<CImageItem>> records;
     for (size_t i = 0; i < cache.Count(); ++i) {
         const FileListCacheEntry& entry = cache.At(i);
         if (!IsPlainName(entry.name)) continue;
+        std::u16string folded = entry.name;
+        for (char16_t& c : folded) c = FoldCase(c);
+        if (!present.count(folded)) continue;
         auto record = std::make_unique<CImageItem>();
         record->InitFromCacheEntry(folder, entry.name, entry.category, removable);
-        // A file deleted behind the cache's back is not listed; looking for
-        // it opens no image.
-        if (PathExists(record->GetPath())) records.push_back(std::move(record));
+        records.push_back(std::move(record));
     }
     return m_images.InsertMany(std::move(records)) > 0;
 }

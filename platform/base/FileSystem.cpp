@@ -1,5 +1,6 @@
 #include "platform/base/FileSystem.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -134,4 +135,29 @@ bool PathExists(std::u16string_view path) { return PathExists(DeviceFolder::Curr
 bool PathExists(const DeviceFolder& dev, std::u16string_view path) {
     uint32_t attributes = 0;
     return GetFileAttributes(dev, path, attributes) == ERROR_SUCCESS;
+}
+
+uint32_t ListFileNamesFolded(std::u16string_view folder, std::vector<std::u16string>& names) {
+    std::string host;
+    if (const uint32_t error = DeviceFolder::Current().ToHost(folder, host))
+        return error;
+    DIR* dir = opendir(host.c_str());
+    if (!dir)
+        return WinErrorFromErrno(errno);
+    while (const dirent* entry = readdir(dir)) {
+        if (entry->d_type == DT_DIR)
+            continue;
+        // A link counts as what it leads to; a link to nothing is no file.
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat st{};
+            if (stat((host + "/" + entry->d_name).c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+                continue;
+        }
+        std::u16string name = Utf8ToUtf16(entry->d_name);
+        for (char16_t& c : name)
+            c = FoldCase(c);
+        names.push_back(std::move(name));
+    }
+    closedir(dir);
+    return ERROR_SUCCESS;
 }

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/base/Time.h"
 
@@ -43,3 +45,6 @@ uint32_t MoveFileReplacing(const DeviceFolder& dev, std::u16string_view from, st
 
 bool PathExists(std::u16string_view path);
 bool PathExists(const DeviceFolder& dev, std::u16string_view path);
+// The names of the folder's entries that are not folders, case folded, in
+// one listing: for checking many names of one folder at once.
+uint32_t ListFileNamesFolded(std::u16string_view folder, std::vector<std::u16string>& names);

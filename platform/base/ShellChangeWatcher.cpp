@@ -66,7 +66,11 @@ void ShellChangeWatcher::WatchTree(const std::string& hostDir, ShellChangeSink* 
             reportTo->OnShellChange({ShellEvent::Create, ToDevicePath(child), {}});
             ++*delivered;
         }
-        if (IsDirectory(child)) WatchTree(child, reportTo, delivered);
+        // The entry's type from the listing spares a look-up per file in
+        // a folder of thousands of photos; links and unknowns are followed.
+        const bool directory = entry->d_type == DT_DIR ||
+                               ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) && IsDirectory(child));
+        if (directory) WatchTree(child, reportTo, delivered);
     }
     closedir(dir);
 }

@@ -190,14 +190,18 @@ TEST_F(ImageScannerTest, CachesOlderThanTheirFolderAreNotTrusted) {
 
 TEST_F(ImageScannerTest, ACachedNameWhoseFileIsGoneIsNotListed) {
     Photo("My Documents/Kestrelview/a.jpg");
+    Photo("My Documents/Kestrelview/Upper.JPG");
     CFileListCache cache;
     cache.AddEntry(u"a.jpg", CATEGORY_ID_UNFILED);
     cache.AddEntry(u"gone.jpg", CATEGORY_ID_UNFILED);
+    cache.AddEntry(u"upper.jpg", CATEGORY_ID_UNFILED);  // names match without regard to case
     ASSERT_TRUE(cache.SaveCache(MAIN_PHOTO_FOLDER));
     const uint64_t opensBefore = File::OpenCount();
     scanner.ScanAll(false);
     EXPECT_EQ(opensBefore + 1, File::OpenCount());  // the cache, no image
-    EXPECT_EQ(std::vector<std::u16string>{u"\\My Documents\\Kestrelview\\a.jpg"}, Paths());
+    EXPECT_EQ((std::vector<std::u16string>{u"\\My Documents\\Kestrelview\\a.jpg",
+                                           u"\\My Documents\\Kestrelview\\upper.jpg"}),
+              Paths());
 }
 
 TEST_F(ImageScannerTest, CardsComeAndGoThroughRealNotifications) {
