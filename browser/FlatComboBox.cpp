@@ -1,5 +1,7 @@
 #include "browser/FlatComboBox.h"
 
+#include <algorithm>
+
 #include "platform/fonts/DrawText.h"
 #include "platform/window/WindowClass.h"
 #include "platform/window/WindowManager.h"
@@ -43,15 +45,32 @@ void CFlatComboBox::SetBackgroundColour(COLORREF colour) {
     Repaint();
 }
 
-const Font* CFlatComboBox::GetFont() const {
+const Font* CFlatComboBox::FontOfHeight(int32_t height) const {
+    const size_t index = size_t(FONT_HEIGHT - height);
+    if (m_fonts.size() <= index) m_fonts.resize(index + 1);
     // DejaVu Sans Bold stands in for the bold Tahoma of the device.
-    if (!m_font) m_font = Font::Create(FONT_HEIGHT, FW_BOLD);
-    return m_font.get();
+    if (!m_fonts[index]) m_fonts[index] = Font::Create(height, FW_BOLD);
+    return m_fonts[index].get();
+}
+
+int32_t CFlatComboBox::GetFontHeight() const {
+    const int32_t room = TextRoom();
+    for (int32_t height = FONT_HEIGHT; height > MIN_FONT_HEIGHT; --height) {
+        const Font* font = FontOfHeight(height);
+        if (font != nullptr && font->MeasureWidth(m_displayed) <= room) return height;
+    }
+    return MIN_FONT_HEIGHT;
+}
+
+const Font* CFlatComboBox::GetFont() const { return FontOfHeight(GetFontHeight()); }
+
+int32_t CFlatComboBox::TextRoom() const {
+    return std::max(0, GetClientRect().Width() - (LEFT_MARGIN + GAP + TRIANGLE_AREA) - 1);
 }
 
 int32_t CFlatComboBox::GetTextWidth() const {
     const Font* font = GetFont();
-    return font != nullptr ? font->MeasureWidth(m_displayed) : 0;
+    return font != nullptr ? std::min(font->MeasureWidth(m_displayed), TextRoom()) : 0;
 }
 
 int32_t CFlatComboBox::GetContentStart() const {
@@ -104,12 +123,14 @@ void CFlatComboBox::Paint(DeviceContext& dc) {
     if (font == nullptr) return;
     const Rect client = GetClientRect();
     const int32_t x0 = GetContentStart();
-    const Size text = font->MeasureText(m_displayed);
+    const Size full = font->MeasureText(m_displayed);
+    const Size text{GetTextWidth(), full.cy};
     dc.SetBkColor(m_background);
     const int32_t textLeft = x0 + LEFT_MARGIN + GAP;
     Rect textRect{textLeft, (client.Height() - text.cy) / 2, textLeft + text.cx, 0};
     textRect.bottom = textRect.top + text.cy;
-    DrawText(dc, *font, m_displayed, textRect, DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+    const uint32_t cut = full.cx > text.cx ? DT_END_ELLIPSIS : DT_NOCLIP;
+    DrawText(dc, *font, m_displayed, textRect, DT_SINGLELINE | DT_NOPREFIX | cut);
 
     const Pen pen(PS_SOLID, 1, dc.GetTextColor());
     const Pen* oldPen = dc.SelectObject(&pen);

@@ -21,6 +21,10 @@ public:
     static constexpr int32_t GAP = 0;
     static constexpr int32_t TRIANGLE_AREA = 14;
     static constexpr int32_t FONT_HEIGHT = 16;
+    // A text too wide for the selector at FONT_HEIGHT is drawn in the
+    // largest smaller font, down to this one, in which it fits; past that
+    // it is cut with "...".
+    static constexpr int32_t MIN_FONT_HEIGHT = 12;
 
     CFlatComboBox();
     ~CFlatComboBox() override;
@@ -46,8 +50,12 @@ public:
     bool IsLeftAligned() const { return m_leftAligned; }
     bool IsMenuOpen() const { return m_menuOpen; }
     bool IsPressed() const { return m_pressed; }
-    // Width of the displayed text in the selector's font.
+    // Width of the displayed text as drawn (never more than TextRoom()).
     int32_t GetTextWidth() const;
+    // The height of the font the displayed text is drawn in.
+    int32_t GetFontHeight() const;
+    // The widest text that fits beside the triangle.
+    int32_t TextRoom() const;
     // Where the content starts: 0 when left-aligned, else so that it ends
     // one pixel before the right edge.
     int32_t GetContentStart() const;
@@ -56,6 +64,7 @@ public:
 
 private:
     const Font* GetFont() const;
+    const Font* FontOfHeight(int32_t height) const;
     bool IsOnText(Point client) const;
     void Repaint();
     void Paint(DeviceContext& dc);
@@ -73,5 +82,6 @@ private:
     bool m_menuOpen = false;
     bool m_pressed = false;
     COLORREF m_background;
-    mutable std::unique_ptr<Font> m_font;
+    // By height, from FONT_HEIGHT down to MIN_FONT_HEIGHT, made when first used.
+    mutable std::vector<std::unique_ptr<Font>> m_fonts;
 };

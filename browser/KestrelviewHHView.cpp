@@ -20,9 +20,11 @@ namespace {
 
 constexpr int32_t TOP_BAR_HEIGHT = 23;
 constexpr int32_t CONTROLS_TOP = 24;
-// The two selectors share the top bar.
+// The two selectors share the top bar; the category selector ends at the
+// screen's edge, so that all of its text is seen. A prompt wider than its
+// selector is drawn in a smaller font (the selector fits its text).
 constexpr Rect LOCATION_SELECTOR_RECT{3, 2, 115, 18};
-constexpr Rect CATEGORY_SELECTOR_RECT{120, 2, 245, 18};
+constexpr Rect CATEGORY_SELECTOR_RECT{120, 2, 240, 18};
 
 struct ModeCommand {
     UINT command;

@@ -21,6 +21,7 @@
 #include "handheld/Strings.h"
 #include "handheld/ViewModes.h"
 #include "platform/base/DeviceFolder.h"
+#include "platform/fonts/Font.h"
 #include "platform/shell/Menu.h"
 #include "platform/shell/MessageBoxWindow.h"
 #include "platform/window/ModalResponder.h"
@@ -521,6 +522,55 @@ TEST_F(BrowserViewTest, PrivatePhotosToggleAtOnceAndStaySoAfterARestart) {
     EXPECT_FALSE(View().ShowsPrivate());
     EXPECT_EQ(Count(), 5);
     EXPECT_EQ(program->Frame().QueryCommand(ID_TOGGLE_PRIVATE).GetText(), std::optional<std::u16string>(u"Show Private Images"));
+}
+
+}  // namespace
+
+namespace {
+
+// Both prompts, and names as long as a card's, show whole in their
+// selectors and end before the screen's edge; a prompt too wide for the
+// selector's font takes a smaller one.
+TEST_F(BrowserViewTest, PromptsAndNamesFitTheirSelectors) {
+    Start();
+    struct Seen {
+        std::u16string text;
+        int32_t width = 0, height = 0, end = 0;
+    };
+    auto seen = [](CFlatComboBox& selector) {
+        const Rect r = selector.GetWindowRect();
+        return Seen{selector.GetDisplayedText(), selector.GetTextWidth(), selector.GetFontHeight(),
+                    r.left + selector.GetContentStart() + CFlatComboBox::LEFT_MARGIN + selector.GetTextWidth() +
+                        CFlatComboBox::TRIANGLE_AREA};
+    };
+    auto check = [](const Seen& s) {
+        SCOPED_TRACE(Utf16ToUtf8(s.text));
+        const auto font = Font::Create(s.height, FW_BOLD);
+        EXPECT_EQ(s.width, font->MeasureWidth(s.text)) << "shown whole";
+        EXPECT_GE(s.height, CFlatComboBox::MIN_FONT_HEIGHT);
+        EXPECT_LE(s.end, 240);
+    };
+    for (CFlatComboBox* selector : {View().LocationSelector(), View().CategorySelector()}) {
+        ModalResponder responder;
+        Seen prompt;
+        responder.onMenu = [&](const ShownMenu&) {
+            prompt = seen(*selector);
+            return 0u;
+        };
+        const Rect r = selector->GetWindowRect();
+        program->screen.backend.Tap({r.left + 10, (r.top + r.bottom) / 2});
+        program->screen.backend.Wait(1000);
+        Run();
+        ASSERT_EQ(responder.menus.size(), 1u);
+        EXPECT_TRUE(prompt.text.starts_with(u"Select ")) << Utf16ToUtf8(prompt.text);
+        check(prompt);
+        for (const char16_t* name : {u"All", u"Internal", u"Unfiled", u"Storage Card"}) {
+            selector->SetText(name);
+            check(seen(*selector));
+        }
+        selector->SetText(u"Internal");
+        EXPECT_EQ(selector->GetFontHeight(), CFlatComboBox::FONT_HEIGHT) << "short names keep the bar's font";
+    }
 }
 
 }  // namespace

@@ -187,13 +187,23 @@ TEST_F(FlatComboBoxTest, RightAlignedContentEndsOnePixelBeforeTheEdge) {
     const int32_t width = combo->GetClientRect().Width();
     EXPECT_EQ(combo->GetContentStart(), width - (2 + 0 + font->MeasureWidth(u"All") + 14) - 1);
     ModalResponder responder;
-    responder.onMenu = [](const ShownMenu&) { return 0u; };
+    int32_t promptWidth = 0, promptHeight = 0;
+    responder.onMenu = [&](const ShownMenu&) {
+        promptWidth = combo->GetTextWidth();
+        promptHeight = combo->GetFontHeight();
+        return 0u;
+    };
     screen.backend.Tap(OnTriangle());
     screen.Run();
     ASSERT_EQ(responder.menus.size(), 1u);
-    // Opening shows the prompt first, so the anchor follows the prompt's width.
-    const int32_t x0 = width - (2 + font->MeasureWidth(u"Select Location") + 14) - 1;
+    // Opening shows the prompt first, so the anchor follows the prompt's
+    // width; the prompt, too wide at the selector's font, is drawn whole in
+    // a smaller one and starts inside the selector.
+    const int32_t x0 = width - (2 + promptWidth + 14) - 1;
     EXPECT_EQ(responder.menus[0].anchor, (Point{3 + x0, 26 + 18}));
+    EXPECT_GE(x0, 0);
+    EXPECT_LT(promptHeight, CFlatComboBox::FONT_HEIGHT);
+    EXPECT_EQ(promptWidth, Font::Create(promptHeight, FW_BOLD)->MeasureWidth(u"Select Location")) << "not cut";
 }
 
 TEST_F(FlatComboBoxTest, TriangleRowsOfSevenFiveThreeOne) {
