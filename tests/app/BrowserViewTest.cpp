@@ -21,6 +21,8 @@
 #include "handheld/Strings.h"
 #include "handheld/ViewModes.h"
 #include "platform/base/DeviceFolder.h"
+#include "platform/controls/ComboBoxControl.h"
+#include "platform/controls/ListBoxControl.h"
 #include "platform/fonts/Font.h"
 #include "platform/shell/Menu.h"
 #include "platform/shell/MessageBoxWindow.h"
@@ -477,7 +479,7 @@ TEST_F(BrowserViewTest, RefreshFindsWhatChangedOutsideDespiteACache) {
     Start();
     CImageScanner(View().Catalogue(), View().Locations(), View().Categories(), std::u16string(CATEGORY_DB_PATH))
         .SaveCaches();
-    ASSERT_TRUE(fs::exists(folder)) << "a cache was written";
+    ASSERT_TRUE(fs::exists(folder + "/KVFileListCache.fdf")) << "a cache was written";
     fs::remove(folder + "/photo1.jpg");
     fs::remove(folder + "/photo4.jpg");
     Command(ID_REFRESH);
@@ -571,6 +573,70 @@ TEST_F(BrowserViewTest, PromptsAndNamesFitTheirSelectors) {
         selector->SetText(u"Internal");
         EXPECT_EQ(selector->GetFontHeight(), CFlatComboBox::FONT_HEIGHT) << "short names keep the bar's font";
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The dialogs' lists: the locations, the one holding the path selected;
+// "All" when asked, the categories in the database's order and "Unfiled",
+// the given category selected or else "Unfiled"; the category names.
+TEST_F(BrowserViewTest, TheDialogsListsFollowTheLocationsAndCategories) {
+    AddCategory(u"Sea");
+    AddCategory(u"Hills");
+    Start();
+    ComboBoxControl combo;
+    ListBoxControl list;
+    ASSERT_TRUE(combo.Create(&View(), {0, 0, 100, 100}, 50, u"", WS_CHILD));
+    ASSERT_TRUE(list.Create(&View(), {0, 0, 100, 100}, 51, u"", WS_CHILD));
+    View().FillLocationCombo(&combo, PathOf(1));
+    ASSERT_EQ(combo.GetCount(), 1);
+    EXPECT_EQ(combo.GetLBText(0), u"Internal");
+    EXPECT_EQ(combo.GetCurSel(), 0);
+    EXPECT_EQ(reinterpret_cast<const CFolderItem*>(combo.GetItemData(0)),
+              View().Locations().Find(MAIN_PHOTO_FOLDER));
+
+    const std::u16string first = LiveCategory(0).Name(), second = LiveCategory(1).Name();
+    const RecordId secondId = LiveCategory(1).id, gone{9, 9, 9, 9, 9, 9, 9, 9};
+    struct Case {
+        bool withAll;
+        RecordId category;
+        std::vector<std::u16string> texts;
+        int selected;
+    };
+    const Case cases[] = {
+        {true, CATEGORY_ID_ALL, {u"All", first, second, u"Unfiled"}, 0},
+        {false, CATEGORY_ID_ALL, {first, second, u"Unfiled"}, 2},
+        {false, secondId, {first, second, u"Unfiled"}, 1},
+        {true, gone, {u"All", first, second, u"Unfiled"}, 3},
+        {true, CATEGORY_ID_UNFILED, {u"All", first, second, u"Unfiled"}, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.selected);
+        View().FillCategoryCombo(&combo, c.withAll, c.category);
+        std::vector<std::u16string> texts;
+        for (int i = 0; i < combo.GetCount(); ++i)
+            texts.push_back(combo.GetLBText(i));
+        EXPECT_EQ(texts, c.texts);
+        EXPECT_EQ(combo.GetCurSel(), c.selected);
+    }
+    View().FillCategoryListBox(&list);
+    ASSERT_EQ(list.GetCount(), 2);
+    EXPECT_EQ(list.GetItemText(0), first);
+    EXPECT_EQ(list.GetItemText(1), second);
+}
+
+// Closing the program writes the list's column widths and the file list
+// caches of the photo folders.
+TEST_F(BrowserViewTest, ClosingSavesTheColumnWidthsAndTheCaches) {
+    Start();
+    Command(ID_MODE_LIST);
+    ASSERT_TRUE(View().List().SetColumnWidth(0, 77));
+    ASSERT_FALSE(fs::exists(folder + "/KVFileListCache.fdf"));
+    Command(ID_APP_EXIT);
+    EXPECT_EQ(GetColumnWidths()[COLUMN_NAME], 77);
+    EXPECT_TRUE(fs::exists(folder + "/KVFileListCache.fdf"));
 }
 
 }  // namespace
