@@ -12,6 +12,7 @@
 #include "handheld/ViewModes.h"
 #include "platform/shell/MessageBoxWindow.h"
 #include "platform/shell/Shell.h"
+#include "platform/shell/ShellChangeNotifier.h"
 #include "platform/window/WindowClass.h"
 #include "platform/window/WindowManager.h"
 #include "resources/ResourceMenus.h"
@@ -68,6 +69,7 @@ CKestrelviewHHView::~CKestrelviewHHView() {
     m_slideShow.Stop();
     if (m_loaded)
         SaveOnExit();
+    DeregisterForChanges();
     Catalogue().RemoveRemovalListener(this);
     // The children go first, while the view they belong to is still there.
     m_photo.Destroy();
@@ -118,6 +120,7 @@ void CKestrelviewHHView::OnInitialUpdate() {
         OnRecordCategoryChanged(old, record);
     };
     InitialLoad();
+    RegisterForChanges();
     View::OnInitialUpdate();
 }
 
@@ -262,7 +265,10 @@ LRESULT CKestrelviewHHView::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
         m_slideShow.Stop();
         if (m_loaded)
             SaveOnExit();
+        DeregisterForChanges();
         break;
+    case WM_FILECHANGEINFO:
+        return OnFileChange(lParam);
     case WM_SETFOCUS:
         // One photo alone covers the whole screen. The view gets the focus
         // when the list or grid that held it is hidden for that photo.

@@ -53,6 +53,8 @@ public:
     const CImageItem* ShownRecord() const { return m_photo.GetImage(); }
     // The record an open popup menu or dialog acts on, none otherwise.
     const CImageItem* ActedOnRecord() const;
+    // Whether the shell's change notifications reach the view.
+    bool HearsChanges() const { return m_changesRegistered; }
     // The choices of the selectors' popups as they were last built.
     const LocationChoices& LocationItems() const { return m_locationChoices; }
     const CategoryChoices& CategoryItems() const { return m_categoryChoices; }
@@ -147,6 +149,17 @@ private:
     void EditNote(CHeldRecord& held);
     void SendImage(UINT command, CImageItem& record);
 
+    // Files and cards changed outside (KestrelviewHHViewChanges.cpp).
+    void RegisterForChanges();
+    void DeregisterForChanges();
+    CImageScanner Scanner();
+    LRESULT OnFileChange(LPARAM lParam);
+    void OnDriveAdded(std::u16string_view card);
+    void OnDriveRemoved(std::u16string_view card);
+    void OnItemCreated(std::u16string_view path);
+    void OnItemDeleted(std::u16string_view path);
+    void OnItemRenamed(std::u16string_view oldPath, std::u16string_view newPath);
+
     // The Tools menu (KestrelviewHHViewTools.cpp).
     void AddToolsCommands();
     void OnRefresh();
@@ -167,4 +180,5 @@ private:
     // The record an open popup or dialog acts on (none otherwise).
     CHeldRecord* m_actedOn = nullptr;
     bool m_loaded = false;
+    bool m_changesRegistered = false;
 };
