@@ -20,15 +20,6 @@ fi
 shots=${KESTRELVIEW_SHOTS:-${TMPDIR:-/tmp}/kestrelview-shots}
 mkdir -p "$shots"
 echo "No display: running a short headless tour instead."
-"$program" --root "$root" --headless --script - <<SCRIPT
-wait 50
-shot $shots/browser.png
-tap 20 307
-wait 50
-shot $shots/tools-menu.png
-tap 200 200
-tap 140 307
-wait 50
-shot $shots/gallery-mode.png
-SCRIPT
-echo "Screenshots written to $shots: browser.png, tools-menu.png, gallery-mode.png"
+program=$(cd "$(dirname "$program")" && pwd)/$(basename "$program")
+(cd "$shots" && "$program" --root "$root" --headless --script "$here/tools/tour.script")
+echo "Screenshots written to $shots: browser.png, list.png, menu.png, photo.png"
