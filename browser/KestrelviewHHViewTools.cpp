@@ -8,6 +8,7 @@
 
 #include "catalogue/ImageItem.h"
 #include "catalogue/StringTable.h"
+#include "dialogs/CategoryCommands.h"
 #include "dialogs/PrivateImages.h"
 #include "handheld/Strings.h"
 #include "platform/shell/MessageBoxWindow.h"
@@ -68,6 +69,17 @@ void CKestrelviewHHView::OnSetPassword() { RunSetPasswordCommand(GetParent()); }
 
 void CKestrelviewHHView::OnPreferences() { Unavailable(u"Preferences"); }
 void CKestrelviewHHView::OnSlideshowPreferences() { Unavailable(u"Slideshow Preferences"); }
-void CKestrelviewHHView::OnEditCategories() { Unavailable(u"Edit Categories"); }
-void CKestrelviewHHView::OnCategorizeAll() { Unavailable(u"Categorize All"); }
-void CKestrelviewHHView::OnMoveAll() { Unavailable(u"Move All"); }
+// The dialog saves its edits and tells the view of each through the
+// category callbacks.
+void CKestrelviewHHView::OnEditCategories() { RunEditCategoriesCommand(GetParent(), *this); }
+
+void CKestrelviewHHView::OnCategorizeAll() {
+    if (RunCategorizeAllCommand(GetParent(), *this, Catalogue(), Filter()) == IDOK)
+        RefreshFully();
+}
+
+// Photos moved before a failure stay moved, so the view is refreshed either way.
+void CKestrelviewHHView::OnMoveAll() {
+    if (RunMoveAllCommand(GetParent(), *this, Catalogue(), Filter()) == IDOK)
+        RefreshFully();
+}
