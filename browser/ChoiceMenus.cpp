@@ -32,8 +32,8 @@ std::u16string CategoryShownName(std::u16string_view name) {
     return std::u16string(name.substr(0, MAX_CATEGORY_NAME));
 }
 
-// The location a record lies in is the last one whose path holds it: a
-// card's root holds its own folders, never internal storage's.
+// The location a record lies in is the one with the longest path holding
+// it, so that a card's folder is not taken for a shorter one.
 void LocationChoices::Fill(Menu& menu, int position, UINT firstId, const CFolderList& locations,
                            const CImageItem* checkedFor) {
     m_first = firstId;
@@ -42,7 +42,7 @@ void LocationChoices::Fill(Menu& menu, int position, UINT firstId, const CFolder
     const CFolderItem* own = nullptr;
     if (checkedFor)
         for (const auto& item : locations.GetItems())
-            if (checkedFor->IsUnder(item->GetPath()))
+            if (checkedFor->IsUnder(item->GetPath()) && (!own || item->GetPath().size() > own->GetPath().size()))
                 own = item.get();
     for (const auto& item : locations.GetItems()) {
         if (m_paths.size() == MAX_MENU_CHOICES) {

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "browser/ChoiceMenus.h"
 #include "catalogue/CategoryDB.h"
 #include "catalogue/FileOperations.h"
 #include "catalogue/FolderList.h"
@@ -30,27 +31,19 @@ CImageItem* AfterMenu(const CHeldRecord& held, UINT command, HWND owner) {
 
 }  // namespace
 
-// Menu 154: the categories go in before its "Unfiled", the photo's own checked.
+// Menu 154: the categories go in before its "Unfiled" (as many as its ids
+// hold), the photo's own checked.
 void CThumbnailGrid::CategoryPopup(CImageItem& record, Point screen) {
     const std::unique_ptr<Menu> bar = LoadMenuResource(IDM_GRID_CATEGORY);
     Menu* menu = PopupOf(bar);
     const CCategoryDB* db = m_context.categories;
     if (!menu)
         return;
-    std::vector<RecordId> ids;
-    bool filed = false;
+    CategoryChoices choices;
+    const RecordId own = record.GetCategory();
     if (db)
-        for (size_t i = 0; i < db->Count(); ++i) {
-            const CategoryRecord category = db->RecordAt(i);
-            if (!category.IsLive())
-                continue;
-            const bool current = category.id == record.GetCategory();
-            filed = filed || current;
-            menu->InsertItem(UINT(ids.size()), MF_STRING | (current ? MF_CHECKED : 0),
-                             ID_CATEGORY_FIRST + UINT(ids.size()), category.Name());
-            ids.push_back(category.id);
-        }
-    if (!filed)
+        choices.Fill(*menu, 0, ID_CATEGORY_FIRST, *db, &own);
+    if (!choices.CheckedListed())
         menu->CheckMenuItem(ID_UNFILED, MF_BYCOMMAND | MF_CHECKED);
     UINT command = 0;
     CImageItem* kept = nullptr;
@@ -61,10 +54,11 @@ void CThumbnailGrid::CategoryPopup(CImageItem& record, Point screen) {
     }
     if (!kept)
         return;
+    RecordId category;
     if (command == ID_UNFILED)
         ApplyCategory(*kept, CATEGORY_ID_UNFILED);
-    else if (command >= ID_CATEGORY_FIRST && command - ID_CATEGORY_FIRST < ids.size())
-        ApplyCategory(*kept, ids[command - ID_CATEGORY_FIRST]);
+    else if (choices.IdOf(command, category))
+        ApplyCategory(*kept, category);
 }
 
 // The file is written first; a photo that leaves the filter leaves the grid.
@@ -84,24 +78,16 @@ void CThumbnailGrid::ApplyCategory(CImageItem& record, const RecordId& category)
 }
 
 // Menu 156 without its "All" (a photo is moved to a location, not to all of
-// them): one item per location, 5000 + its position, the photo's own checked.
+// them): one item per location, 5000 + its position (as many as the ids
+// hold), the photo's own checked.
 void CThumbnailGrid::LocationPopup(CImageItem& record, Point screen) {
     const std::unique_ptr<Menu> bar = LoadMenuResource(IDM_LOCATION);
     Menu* menu = PopupOf(bar);
     if (!m_context.locations || !menu)
         return;
     menu->RemoveAll();
-    std::vector<const CFolderItem*> locations;
-    for (const auto& item : m_context.locations->GetItems()) {
-        const bool current = record.IsUnder(item->GetPath()) &&
-                             GridCellPainter::LocationName(record, m_context.locations) == item->GetName();
-        menu->AppendItem(MF_STRING | (current ? MF_CHECKED : 0), ID_LOCATION_FIRST + UINT(locations.size()),
-                         item->GetName());
-        locations.push_back(item.get());
-    }
-    std::vector<std::u16string> paths;
-    for (const CFolderItem* location : locations)
-        paths.push_back(location->GetPath());
+    LocationChoices choices;
+    choices.Fill(*menu, -1, ID_LOCATION_FIRST, *m_context.locations, &record);
     UINT command = 0;
     CImageItem* kept = nullptr;
     if (m_list) {
@@ -109,10 +95,9 @@ void CThumbnailGrid::LocationPopup(CImageItem& record, Point screen) {
         command = TrackPopupMenu(*menu, TPM_RETURNCMD, screen.x, screen.y, this);
         kept = AfterMenu(held, command, GetParent());
     }
-    if (!kept || command < ID_LOCATION_FIRST || command - ID_LOCATION_FIRST >= paths.size())
-        return;
+    const std::u16string* path = kept ? choices.PathOf(command) : nullptr;
     // A card may have gone with its location while the menu was open.
-    if (const CFolderItem* location = m_context.locations->Find(paths[command - ID_LOCATION_FIRST]))
+    if (const CFolderItem* location = path ? m_context.locations->Find(*path) : nullptr)
         ApplyLocation(*kept, *location);
 }
 

@@ -342,6 +342,27 @@ TEST_F(BrowserViewTest, DeleteFromThePopupRemovesTheFileAndTheRow) {
     EXPECT_EQ(View().Grid().Count(), 5);
 }
 
+// Deleting the photo shown alone comes back to the grid, out of full
+// screen, with the photo window hidden.
+TEST_F(BrowserViewTest, DeletingThePhotoShownAloneComesBackToTheGrid) {
+    Start();
+    SendMessage(&View(), ImageSelectedMessage(), 0, 2);
+    Run();
+    ASSERT_EQ(View().Mode(), VIEW_SINGLE);
+    CImageItem* record = Displayed(2);
+    const std::u16string path = record->GetPath();
+    ModalResponder responder;
+    responder.onMenu = [](const ShownMenu&) { return ID_IMAGE_DELETE; };
+    responder.onMessageBox = [](const ShownMessageBox&) { return IDYES; };
+    Popup(record, true);
+    EXPECT_EQ(View().Mode(), VIEW_THUMBNAIL);
+    EXPECT_FALSE(View().Photo().IsWindowVisible());
+    EXPECT_EQ(View().ShownRecord(), nullptr);
+    EXPECT_FALSE(GetFullScreenSwitch()->IsFullScreen());
+    EXPECT_FALSE(fs::exists(device.Host(Slashed(path))));
+    EXPECT_EQ(View().Grid().Count(), 5);
+}
+
 // Paging and zoom are offered only over the photo shown alone.
 TEST_F(BrowserViewTest, PagingAndZoomAreGreyedOutsideTheSinglePhoto) {
     Start();
