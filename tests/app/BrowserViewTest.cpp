@@ -363,6 +363,46 @@ TEST_F(BrowserViewTest, DeletingThePhotoShownAloneComesBackToTheGrid) {
     EXPECT_EQ(View().Grid().Count(), 5);
 }
 
+// A location chosen in the popup moves the file there; a name taken there
+// is refused and said.
+TEST_F(BrowserViewTest, ALocationChosenInThePopupMovesThePhoto) {
+    Start();
+    View().Locations().Add(u"\\Storage Card", u"Storage Card", true);
+    const std::string card = device.Host("Storage Card/My Documents/Kestrelview");
+    fs::create_directories(card);
+    fs::copy_file(folder + "/photo1.jpg", card + "/photo1.jpg");
+    struct Case {
+        int photo;
+        bool moved;
+        std::vector<std::u16string> boxes;
+    };
+    const Case cases[] = {{2, true, {}}, {1, false, {u"A file with that name already exists."}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.photo);
+        CImageItem* record = View().Catalogue().Find(PathOf(c.photo));
+        ModalResponder responder;
+        responder.onMenu = [](const ShownMenu& menu) {
+            for (const ShownMenuItem& item : menu.items) {
+                if (item.text == u"Location") {
+                    EXPECT_TRUE(item.sub.at(0).state & MF_CHECKED) << "where the photo is";
+                    return item.sub.at(1).id;
+                }
+            }
+            return 0u;
+        };
+        responder.onMessageBox = [](const ShownMessageBox&) { return IDOK; };
+        Popup(record, false);
+        std::vector<std::u16string> boxes;
+        for (const ShownMessageBox& box : responder.boxes)
+            boxes.push_back(box.text);
+        EXPECT_EQ(boxes, c.boxes);
+        const std::string name = "/photo" + std::to_string(c.photo) + ".jpg";
+        EXPECT_EQ(fs::exists(folder + name), !c.moved);
+        EXPECT_TRUE(fs::exists(card + name));
+        EXPECT_EQ(record->IsRemovable(), c.moved);
+    }
+}
+
 // Paging and zoom are offered only over the photo shown alone.
 TEST_F(BrowserViewTest, PagingAndZoomAreGreyedOutsideTheSinglePhoto) {
     Start();
