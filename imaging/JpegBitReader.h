@@ -198,6 +198,13 @@ public:
         m_sincePeek = 0;
         return m_reader.Peek(8);
     }
+    // A symbol's look at up to 16 bits, which stands for the reference's
+    // Peek8: the symbol's code is then dropped.
+    uint32_t PeekSymbol(int n) {
+        if (m_reader.Count() < 16) m_reader.Fill();
+        m_sincePeek = 0;
+        return m_reader.Peek(n);
+    }
     void Drop(int n) {
         m_sincePeek += n;
         m_reader.Drop(n);

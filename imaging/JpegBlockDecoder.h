@@ -15,6 +15,22 @@ namespace jpeg_detail {
 
 inline int16_t Wrap16(int32_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }
 
+// On the production reader: one look-up of the wide table for most codes,
+// the same symbol and length as the plain way below.
+inline int DecodeSymbolPlain(JpegSteppedFastReader& reader, const JpegHuffmanTable& table) {
+    int length;
+    int symbol;
+    const uint32_t entry = table.fastSymbol[reader.PeekSymbol(JpegHuffmanTable::kFastBits)];
+    if (entry) {
+        length = int(entry & 0xFF);
+        symbol = int(entry >> 8);
+    } else {
+        symbol = table.Walk(reader.PeekSymbol(16), length);
+    }
+    reader.Drop(length);
+    return symbol;
+}
+
 // One symbol the plain way: an 8-bit look-up, then the tree bit by bit.
 template <class Reader>
 int DecodeSymbolPlain(Reader& reader, const JpegHuffmanTable& table) {

@@ -1,5 +1,9 @@
 #include "imaging/JpegHuffmanScan.h"
 
+#include <emmintrin.h>
+
+#include <type_traits>
+
 #include "imaging/JpegBlockDecoder.h"
 
 using jpeg_detail::Wrap16;
@@ -76,8 +80,6 @@ void JpegHuffmanScan<Reader>::AcFirst(int sc, int16_t* block) {
 namespace {
 
 // A coefficient already non-zero takes one correction bit; it grows away
-// from zero when the bit is set and the bit is not yet there.
-// A coefficient already non-zero takes one correction bit; it grows away
 // from zero when the bit is set and the bit is not yet there. The bits are
 // as good as random, so the growth is chosen without a branch.
 template <class Reader>
@@ -89,10 +91,83 @@ inline void Refine(Reader& reader, int16_t& coef, int16_t bit) {
 
 }  // namespace
 
+namespace {
+
+// Bits `from` to `to` (zig-zag indices, both included); none when to < from.
+inline uint64_t Span(int from, int to) {
+    if (to < from || from > 63) return 0;
+    const uint64_t upTo = to >= 63 ? ~0ull : (2ull << to) - 1;
+    return upTo & (~0ull << from);
+}
+
+// The zig-zag indices of a block's non-zero coefficients, as bits.
+inline uint64_t NonZeroByZigZag(const int16_t* block, const uint8_t* toZigZag) {
+    const __m128i zero = _mm_setzero_si128();
+    uint64_t zeros = 0;
+    for (int row = 0; row < 8; row += 2) {
+        const __m128i a = _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * row)), zero);
+        const __m128i b =
+            _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * row + 8)), zero);
+        zeros |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_packs_epi16(a, b)))) << (8 * row);
+    }
+    uint64_t bits = 0;
+    for (uint64_t natural = ~zeros; natural; natural &= natural - 1) bits |= 1ull << toZigZag[__builtin_ctzll(natural)];
+    return bits;
+}
+
+}  // namespace
+
+// The production reader's refinement: the same reads and the same changes
+// as the plain loop below, found from a mask of the block's non-zero
+// coefficients instead of a look at each coefficient of the band.
+template <class Reader>
+void JpegHuffmanScan<Reader>::AcRefineByMask(int sc, int16_t* block) {
+    const int16_t bit = int16_t(1 << m_scan.al);
+    const JpegHuffmanTable& table = m_tables[m_scan.components[sc].acSlot & 7];
+    const int se = m_scan.se;
+    const uint8_t* zigZag = m_zigZag;
+    Reader reader = m_reader;
+    int k = m_scan.ss;
+    uint32_t eobRun = m_eobRun;
+    const uint64_t nonZero = NonZeroByZigZag(block, m_toZigZag);
+    auto refine = [&](uint64_t todo) {
+        for (; todo; todo &= todo - 1) Refine(reader, block[zigZag[__builtin_ctzll(todo)]], bit);
+    };
+    if (eobRun == 0) {
+        for (; k <= se; ++k) {
+            int symbol = jpeg_detail::DecodeSymbolPlain(reader, table);
+            int run = symbol >> 4, size = symbol & 15;
+            int16_t value = 0;
+            if (size) {
+                value = reader.Read(1) ? bit : Wrap16(-bit);
+            } else if (run != 15) {
+                eobRun = 1u << run;
+                if (run) eobRun += reader.Read(run);
+                break;
+            }
+            // The (run + 1)-th zero-history coefficient from k, refining
+            // the non-zero ones before it.
+            uint64_t zeros = ~nonZero & Span(k, se);
+            for (int i = 0; i < run && zeros; ++i) zeros &= zeros - 1;
+            const int target = zeros ? __builtin_ctzll(zeros) : se + 1;
+            refine(nonZero & Span(k, target - 1));
+            k = target;
+            if (value) block[At(k)] = value;
+        }
+    }
+    if (eobRun > 0) {
+        refine(nonZero & Span(k, se));
+        --eobRun;
+    }
+    m_eobRun = eobRun;
+    m_reader = reader;
+}
+
 // The reader is worked on as a local copy, which the compiler can keep in
 // registers across the stores into the block.
 template <class Reader>
 void JpegHuffmanScan<Reader>::AcRefine(int sc, int16_t* block) {
+    if constexpr (std::is_same_v<Reader, JpegSteppedFastReader>) return AcRefineByMask(sc, block);
     const int16_t bit = int16_t(1 << m_scan.al);
     const JpegHuffmanTable& table = m_tables[m_scan.components[sc].acSlot & 7];
     const int se = m_scan.se;

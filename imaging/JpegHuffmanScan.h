@@ -16,7 +16,9 @@ class JpegHuffmanScan {
 public:
     JpegHuffmanScan(Reader& reader, const JpegHuffmanTable* tables, const JpegScan& scan,
                     const uint8_t* zigZag, bool progressive)
-        : m_reader(reader), m_tables(tables), m_scan(scan), m_zigZag(zigZag), m_progressive(progressive) {}
+        : m_reader(reader), m_tables(tables), m_scan(scan), m_zigZag(zigZag), m_progressive(progressive) {
+        for (int k = 0; k < 64; ++k) m_toZigZag[zigZag[k] & 63] = uint8_t(k);
+    }
 
     // At the scan's start and after each restart marker: predictors and
     // the end-of-band run are cleared.
@@ -31,6 +33,7 @@ private:
     void DcRefine(int16_t* block);
     void AcFirst(int sc, int16_t* block);
     void AcRefine(int sc, int16_t* block);
+    void AcRefineByMask(int sc, int16_t* block);
     // The natural position of zig-zag index k. Damaged data can carry k
     // past the band, and past 63 (to 78 at most), where it stands for 63:
     // libjpeg's reading, so that such files look the same.
@@ -40,6 +43,7 @@ private:
     const JpegHuffmanTable* m_tables;  // the 8 slots
     const JpegScan& m_scan;
     const uint8_t* m_zigZag;
+    uint8_t m_toZigZag[64];  // natural position to zig-zag index
     bool m_progressive;
     int16_t m_pred[4] = {};
     uint32_t m_eobRun = 0;
