@@ -45,6 +45,21 @@ constexpr QeState kStates[114] = {
     {0x59eb, 112, 111, 1}, {0x5a1d, 113, 113, 0},
 };
 
+// The same table packed into one word per state: Qe << 16, then the next
+// state after an LPS with the MPS switch in its top bit, then the next
+// state after an MPS.
+struct PackedStates {
+    uint32_t word[114];
+    constexpr PackedStates() : word() {
+        for (int i = 0; i < 114; ++i) {
+            word[i] = uint32_t(kStates[i].qe) << 16 | uint32_t(kStates[i].nextLps | kStates[i].switchMps << 7) << 8 |
+                      kStates[i].nextMps;
+        }
+    }
+};
+constexpr PackedStates kPackedStates;
+constexpr const uint32_t* kPacked = kPackedStates.word;
+
 int16_t Wrap16(int32_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }
 
 // Statistics bins of a DC table (T.81 table F.4) and of an AC table
@@ -76,7 +91,7 @@ int JpegArithmeticScan::RawByte() {
 // the end, zeros from then on. The pointer is put back onto the marker's
 // last 0xFF (held in the look-behind byte when a chunk began between), so
 // that the search for the next marker finds it.
-int JpegArithmeticScan::NextByte() {
+__attribute__((noinline)) int JpegArithmeticScan::NextByte() {
     if (m_marker) return 0;
     int byte = RawByte();
     if (byte < 0) {
@@ -94,7 +109,52 @@ int JpegArithmeticScan::NextByte() {
 
 // Decodes one binary decision with the statistics bin `bin` (T.81 D.2.4,
 // D.2.5, with the renormalisation and byte input of D.2.6 folded into C).
-int JpegArithmeticScan::Decode(uint8_t* bin) {
+// The renormalisation shifts A in one step by its leading zeros, taking in
+// the bytes those shifts would have taken; the start-up (two bytes in
+// before the first decision) goes bit by bit.
+__attribute__((always_inline)) inline int JpegArithmeticScan::Decode(uint8_t* bin) {
+    if (m_a < 0x8000) {
+        if (m_ct >= 0 && m_a > 0) {
+            const int shift = __builtin_clz(uint32_t(m_a)) - 16;
+            while (m_ct < shift) {
+                m_c = int32_t(uint32_t(m_c) << 8 | uint32_t(NextByte()));
+                m_ct += 8;
+            }
+            m_ct -= shift;
+            m_a <<= shift;
+        } else {
+            StartUp();
+        }
+    }
+    int sv = *bin;
+    const uint32_t state = kPacked[sv & 0x7F];
+    const int32_t qe = int32_t(state >> 16);
+    int32_t temp = m_a - qe;
+    m_a = temp;
+    temp = int32_t(uint32_t(temp) << m_ct);
+    const int mps = int(state & 0xFF), lps = int((state >> 8) & 0xFF);
+    if (m_c >= temp) {
+        m_c -= temp;
+        if (m_a < qe) {
+            m_a = qe;
+            *bin = uint8_t((sv & 0x80) ^ mps);
+        } else {
+            m_a = qe;
+            *bin = uint8_t((sv & 0x80) ^ lps);
+            sv ^= 0x80;
+        }
+    } else if (m_a < 0x8000) {
+        if (m_a < qe) {
+            *bin = uint8_t((sv & 0x80) ^ lps);
+            sv ^= 0x80;
+        } else {
+            *bin = uint8_t((sv & 0x80) ^ mps);
+        }
+    }
+    return sv >> 7;
+}
+
+void JpegArithmeticScan::StartUp() {
     while (m_a < 0x8000) {
         if (--m_ct < 0) {
             m_c = int32_t(uint32_t(m_c) << 8 | uint32_t(NextByte()));
@@ -102,31 +162,6 @@ int JpegArithmeticScan::Decode(uint8_t* bin) {
         }
         m_a <<= 1;
     }
-    int sv = *bin;
-    const QeState& state = kStates[sv & 0x7F];
-    const int32_t qe = state.qe;
-    int32_t temp = m_a - qe;
-    m_a = temp;
-    temp = int32_t(uint32_t(temp) << m_ct);
-    if (m_c >= temp) {
-        m_c -= temp;
-        if (m_a < qe) {
-            m_a = qe;
-            *bin = uint8_t((sv & 0x80) ^ state.nextMps);
-        } else {
-            m_a = qe;
-            *bin = uint8_t((sv & 0x80) ^ state.nextLps ^ (state.switchMps << 7));
-            sv ^= 0x80;
-        }
-    } else if (m_a < 0x8000) {
-        if (m_a < qe) {
-            *bin = uint8_t((sv & 0x80) ^ state.nextLps ^ (state.switchMps << 7));
-            sv ^= 0x80;
-        } else {
-            *bin = uint8_t((sv & 0x80) ^ state.nextMps);
-        }
-    }
-    return sv >> 7;
 }
 
 void JpegArithmeticScan::ResetDecoder() {

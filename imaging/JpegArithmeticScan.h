@@ -30,6 +30,7 @@ public:
 
 private:
     int Decode(uint8_t* bin);
+    void StartUp();
     int NextByte();
     int RawByte();
     void ResetDecoder();
