@@ -26,6 +26,17 @@ int JpegCoefficientStore::Allocate(const JpegFrame& frame, uint16_t mcusPerRow, 
     return 0;
 }
 
+namespace {
+
+// A side x side corner of coefficients between two row pitches, in copies
+// of a known size (which the compiler makes single moves).
+template <int kSide>
+void CopyCorner(int16_t* to, int toPitch, const int16_t* from, int fromPitch) {
+    for (int row = 0; row < kSide; ++row) std::memcpy(to + toPitch * row, from + fromPitch * row, kSide * sizeof(int16_t));
+}
+
+}  // namespace
+
 // The kept coefficients are the top-left side x side corner, row by row.
 void JpegCoefficientStore::Expand(int component, uint32_t x, uint32_t y, int16_t* block, bool markers) const {
     const size_t index = Index(component, x, y);
@@ -41,6 +52,8 @@ void JpegCoefficientStore::Expand(int component, uint32_t x, uint32_t y, int16_t
         }
     }
     const int16_t* kept = m_planes[component].get() + index * m_kept;
+    if (m_side == 4) return CopyCorner<4>(block, 8, kept, 4);
+    if (m_side == 2) return CopyCorner<2>(block, 8, kept, 2);
     for (int row = 0; row < m_side; ++row) std::memcpy(block + 8 * row, kept + m_side * row, m_side * sizeof(int16_t));
 }
 
@@ -56,5 +69,7 @@ void JpegCoefficientStore::Compact(int component, uint32_t x, uint32_t y, const 
     }
     m_nonZero[component][index] = ~zeros;
     int16_t* kept = m_planes[component].get() + index * m_kept;
+    if (m_side == 4) return CopyCorner<4>(kept, 4, block, 8);
+    if (m_side == 2) return CopyCorner<2>(kept, 2, block, 8);
     for (int row = 0; row < m_side; ++row) std::memcpy(kept + m_side * row, block + 8 * row, m_side * sizeof(int16_t));
 }
