@@ -59,22 +59,38 @@ void JpegHuffmanScan<Reader>::AcFirst(int sc, int16_t* block) {
         return;
     }
     const JpegHuffmanTable& table = m_tables[m_scan.components[sc].acSlot & 7];
-    for (int k = m_scan.ss; k <= m_scan.se; ++k) {
-        int symbol = Symbol(table);
+    const int al = m_scan.al, se = m_scan.se;
+    Reader reader = m_reader;
+    for (int k = m_scan.ss; k <= se; ++k) {
+        if constexpr (std::is_same_v<Reader, JpegSteppedFastReader>) {
+            // Code and magnitude in one look-up when they fit; the end-of-
+            // band runs take the symbol's way below.
+            const int32_t entry = table.fastValue[reader.PeekSymbol(JpegHuffmanTable::kFastBits)];
+            const int run = (entry >> 8) & 0xFF;
+            if (entry != 0 && run != 64) {
+                reader.Drop(entry & 0xFF);
+                k += run;
+                const int value = entry >> 16;  // 0 only for a run of 16
+                if (value) block[At(k)] = Wrap16(int32_t(uint32_t(value) << al));
+                continue;
+            }
+        }
+        int symbol = jpeg_detail::DecodeSymbolPlain(reader, table);
         int run = symbol >> 4, size = symbol & 15;
         if (size) {
             k += run;
-            int value = ExtendCoefficient(m_reader.Read(size), size);
-            block[At(k)] = Wrap16(int32_t(uint32_t(value) << m_scan.al));
+            int value = ExtendCoefficient(reader.Read(size), size);
+            block[At(k)] = Wrap16(int32_t(uint32_t(value) << al));
         } else if (run == 15) {
             k += 15;
         } else {
             m_eobRun = 1u << run;
-            if (run) m_eobRun += m_reader.Read(run);
+            if (run) m_eobRun += reader.Read(run);
             --m_eobRun;
             break;
         }
     }
+    m_reader = reader;
 }
 
 namespace {
