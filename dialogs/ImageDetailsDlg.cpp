@@ -83,7 +83,8 @@ ImageDetailsDlg::ImageDetailsDlg(BrowserServices& services, CImageItem& record, 
       m_record(record),
       m_details(std::move(details)),
       m_private(m_details.isPrivate ? 1 : 0),
-      m_category(record.GetCategory()) {
+      m_category(record.GetCategory()),
+      m_path(record.GetPath()) {
     AddTemplate(*this);
 }
 
@@ -187,15 +188,21 @@ void ImageDetailsDlg::OnNameChanged() {
         hint->ShowWindow(true);
 }
 
+// A record freed meanwhile may have been followed by another at the same
+// address: the path tells them apart, read only once the browser holds one.
+bool ImageDetailsDlg::RecordIsThere() const {
+    return m_services.HoldsRecord(&m_record) && EqualsNoCase(m_record.GetPath(), m_path);
+}
+
 void ImageDetailsDlg::EditNote() {
-    if (!m_services.HoldsRecord(&m_record)) {
+    if (!RecordIsThere()) {
         EndDialog(IDCANCEL);  // the browser tells the user the photo went
         return;
     }
     NoteDlg note(m_record.Title(), m_record.GetNote());
     const int answer = note.DoModal(this);
     // The card may have gone while the note was typed.
-    if (!m_services.HoldsRecord(&m_record)) {
+    if (!RecordIsThere()) {
         EndDialog(IDCANCEL);
         return;
     }

@@ -60,6 +60,7 @@ private:
     void MakeThumbnail();
     Rect ThumbnailRect() const;
     void OnNameChanged();
+    bool RecordIsThere() const;
     void EditNote();
     void ConfirmDelete();
     bool TakeCategory();
@@ -70,6 +71,7 @@ private:
     ImageDetails m_details;
     int m_private = 0;
     RecordId m_category = CATEGORY_ID_UNFILED;
+    std::u16string m_path;  // the record's, to know it again
     std::u16string m_locationPath;
     std::vector<std::u16string> m_locationPaths;  // by entry of the location list
     std::unique_ptr<Bitmap> m_thumbnail;
