@@ -13,6 +13,7 @@
 class CFlatComboBox;
 class CHeldRecord;
 class CImagePopupMenu;
+class ImageDetailsDlg;
 
 // What the browser asks of its frame: show which mode button is pressed.
 class ModeButtonHost {
@@ -148,6 +149,7 @@ private:
     void FileImage(CImageItem& record, const RecordId& category);
     void EditNote(CHeldRecord& held);
     void SendImage(UINT command, CImageItem& record);
+    void ApplyDetails(CImageItem& record, const ImageDetailsDlg& dialog);
 
     // Files and cards changed outside (KestrelviewHHViewChanges.cpp).
     void RegisterForChanges();

@@ -171,4 +171,3 @@ void CKestrelviewHHView::SendImage(UINT command, CImageItem& record) {
     }
 }
 
-void CKestrelviewHHView::OnDetails(CImageItem&) { Unavailable(u"Details"); }

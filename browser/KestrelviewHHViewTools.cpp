@@ -67,8 +67,6 @@ void CKestrelviewHHView::OnTogglePrivate() {
 
 void CKestrelviewHHView::OnSetPassword() { RunSetPasswordCommand(GetParent()); }
 
-void CKestrelviewHHView::OnPreferences() { Unavailable(u"Preferences"); }
-void CKestrelviewHHView::OnSlideshowPreferences() { Unavailable(u"Slideshow Preferences"); }
 // The dialog saves its edits and tells the view of each through the
 // category callbacks.
 void CKestrelviewHHView::OnEditCategories() { RunEditCategoriesCommand(GetParent(), *this); }
