@@ -18,6 +18,7 @@
 #include "handheld/FullScreen.h"
 #include "handheld/Preferences.h"
 #include "handheld/RegisteredMessages.h"
+#include "handheld/RegistryKey.h"
 #include "handheld/ViewModes.h"
 #include "handheld/Strings.h"
 #include "platform/base/Text.h"
@@ -362,6 +363,58 @@ TEST_F(DialogCommandsTest, PreferencesCancelledChangeNothingAndAutoRotateFreesPi
     EXPECT_FALSE(GetAutoRotate());
     EXPECT_EQ(Displayed(0)->GetPicture(), nullptr);
     EXPECT_EQ(responder.dialogs, (std::vector<std::u16string>{u"View Preferences", u"View Preferences"}));
+}
+
+// The user's folders of the desktop, for the time of a test.
+class ScopedXdgHomes {
+public:
+    ScopedXdgHomes() {
+        setenv("XDG_CONFIG_HOME", (m_dir / "config").c_str(), 1);
+        setenv("XDG_DATA_HOME", (m_dir / "data").c_str(), 1);
+    }
+    ~ScopedXdgHomes() {
+        unsetenv("XDG_CONFIG_HOME");
+        unsetenv("XDG_DATA_HOME");
+    }
+
+private:
+    TempDir m_dir;
+};
+
+std::u16string JpegOpenCommand() {
+    std::u16string fileClass;
+    CRegistryKey extension(HKEY_CLASSES_ROOT, u".jpg");
+    if (extension.Open())
+        extension.QueryText(u"", fileClass);
+    std::u16string command;
+    CRegistryKey open(HKEY_CLASSES_ROOT, fileClass + u"\\Shell\\Open\\Command");
+    if (open.Open())
+        open.QueryText(u"", command);
+    return command;
+}
+
+// Turning "Use as default viewer" on makes the program the opener of JPEG
+// files; leaving it as it was touches no association.
+TEST_F(DialogCommandsTest, TheDefaultViewerFollowsThePreference) {
+    ScopedXdgHomes homes;
+    const std::u16string before = JpegOpenCommand();
+    ASSERT_FALSE(before.empty());
+    ModalResponder responder;
+    responder.onDialog = [&](Window& shown) {
+        dynamic_cast<Dialog&>(shown).GetControl<ButtonControl>(IDC_SORT_ASCENDING)->SetCheck(int(BST_UNCHECKED));
+        return IDOK;
+    };
+    SendMessage(&program.Frame(), WM_COMMAND, ID_VIEW_PREFERENCES, 0);
+    Run();
+    EXPECT_EQ(JpegOpenCommand(), before);
+    responder.onDialog = [&](Window& shown) {
+        Check(dynamic_cast<Dialog&>(shown), IDC_DEFAULT_VIEWER);
+        return IDOK;
+    };
+    SendMessage(&program.Frame(), WM_COMMAND, ID_VIEW_PREFERENCES, 0);
+    Run();
+    EXPECT_TRUE(GetUseAsDefaultViewer());
+    EXPECT_NE(JpegOpenCommand().find(PROGRAM_PATH), std::u16string::npos) << Utf16ToUtf8(JpegOpenCommand());
 }
 
 }  // namespace
