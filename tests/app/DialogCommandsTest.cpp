@@ -25,6 +25,7 @@
 #include "platform/controls/ButtonControl.h"
 #include "platform/controls/ComboBoxControl.h"
 #include "platform/controls/EditControl.h"
+#include "platform/controls/HeaderControl.h"
 #include "platform/controls/ToolBar.h"
 #include "platform/shell/InputPanelWindow.h"
 #include "platform/shell/MessageBoxWindow.h"
@@ -201,6 +202,17 @@ TEST_F(DialogCommandsTest, ViewPreferencesFromTheToolBarAreStoredAndFollowed) {
     EXPECT_TRUE(GetFollowCameraOrientation());
     EXPECT_EQ(View().Catalogue().GetSortKey(), COLUMN_DATE) << "the catalogue is sorted again";
     EXPECT_FALSE(View().Catalogue().IsAscending());
+    // The list's columns were built again: Name, Category and Note (whose
+    // header shows the note symbol, no text).
+    std::vector<std::u16string> columns;
+    HeaderControl& header = *View().List().GetHeaderCtrl();
+    for (int i = 0; i < header.GetItemCount(); ++i) {
+        HDITEM item;
+        item.mask = HDI_TEXT;
+        if (header.GetItem(i, item))
+            columns.push_back(item.text);
+    }
+    EXPECT_EQ(columns, (std::vector<std::u16string>{u"Name", u"Category", u""}));
     const Shot shot = ReadShot(ShotPath("View Preferences"));
     ASSERT_EQ(shot.width, 240);
     EXPECT_EQ(shot.At(10, 5), shot.At(100, 5)) << "the title strip";
