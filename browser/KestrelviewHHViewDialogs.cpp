@@ -80,8 +80,7 @@ void CKestrelviewHHView::OnDetails(CImageItem& record) {
     // dialog was open: its record is still here for now, its file is not.
     const bool gone = !held.Get() || !PathExists(held.Get()->GetPath());
     if (gone) {
-        if (result != IDCANCEL)
-            MessageBoxW(GetParent(), LoadString(STRING_IMAGE_GONE), u"Kestrelview", MB_OK);
+        MessageBoxW(GetParent(), LoadString(STRING_IMAGE_GONE), u"Kestrelview", MB_OK);
         return;
     }
     if (result == IDD_DETAILS_DELETE) {

@@ -345,6 +345,20 @@ TEST_F(DialogCommandsTest, APhotoDeletedWhileItsDetailsAreOpenIsLeftAlone) {
     ASSERT_EQ(responder.boxes.size(), 1u);
     EXPECT_EQ(responder.boxes[0].text, u"The selected image has been deleted.");
     EXPECT_FALSE(fs::exists(folder + "/photo2 renamed.jpg"));
+    // Gone while its note was typed, and the details then cancelled: the
+    // user is told the same.
+    responder.boxes.clear();
+    responder.onDialog = [&](Window& shown) {
+        if (shown.GetWindowText().starts_with(u"Note")) {
+            fs::remove(folder + "/photo1.jpg");
+            return IDOK;
+        }
+        dynamic_cast<Dialog&>(shown).GetControl<ButtonControl>(IDC_DETAILS_NOTE)->Click();
+        return IDCANCEL;
+    };
+    Details(View().Catalogue().Find(u"\\My Documents\\Kestrelview\\photo1.jpg"), false);
+    ASSERT_EQ(responder.boxes.size(), 1u);
+    EXPECT_EQ(responder.boxes[0].text, u"The selected image has been deleted.");
 }
 
 // Cancel changes nothing; a change of "Auto-rotate" lets every picture go,
