@@ -2,18 +2,13 @@
 
 #include "catalogue/CategoryDB.h"
 #include "dialogs/BrowserServices.h"
+#include "dialogs/ChoiceDialogLayout.h"
 #include "dialogs/DialogIds.h"
 #include "platform/controls/ComboBoxControl.h"
 #include "platform/controls/ControlMessages.h"
 
 CategorizeAllDlg::CategorizeAllDlg(BrowserServices& view) : Dialog(u"Categorize All"), m_view(view) {
-    // The label's two lines.
-    AddControl(WC_STATIC, IDC_STATIC_TEXT, {6, 8, 234, 24}, u"Categorize all images currently", SS_LEFT);
-    AddControl(WC_STATIC, IDC_STATIC_TEXT, {6, 24, 234, 40}, u"being displayed as:", SS_LEFT);
-    AddControl(WC_COMBOBOX, IDC_CATEGORIZE_CATEGORY, {6, 46, 234, 160}, u"",
-               CBS_DROPDOWNLIST | CBS_SORT | WS_TABSTOP);
-    AddControl(WC_BUTTON, IDOK, {80, 84, 154, 108}, u"OK", BS_DEFPUSHBUTTON | WS_TABSTOP);
-    AddControl(WC_BUTTON, IDCANCEL, {160, 84, 234, 108}, u"Cancel", BS_PUSHBUTTON | WS_TABSTOP);
+    AddChoiceControls(*this, u"Categorize all images currently", u"being displayed as:", IDC_CATEGORIZE_CATEGORY);
 }
 
 bool CategorizeAllDlg::OnInitDialog() {

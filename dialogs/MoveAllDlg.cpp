@@ -3,6 +3,7 @@
 #include "catalogue/CatalogueStrings.h"
 #include "catalogue/StringTable.h"
 #include "dialogs/BrowserServices.h"
+#include "dialogs/ChoiceDialogLayout.h"
 #include "dialogs/DialogIds.h"
 #include "platform/controls/ComboBoxControl.h"
 #include "platform/controls/ControlMessages.h"
@@ -15,12 +16,7 @@ constexpr uint32_t STRING_LOCATION_GONE = 146;
 }  // namespace
 
 MoveAllDlg::MoveAllDlg(BrowserServices& view) : Dialog(u"Move All"), m_view(view) {
-    AddControl(WC_STATIC, IDC_STATIC_TEXT, {6, 8, 234, 24}, u"Move all images currently being", SS_LEFT);
-    AddControl(WC_STATIC, IDC_STATIC_TEXT, {6, 24, 234, 40}, u"displayed to:", SS_LEFT);
-    AddControl(WC_COMBOBOX, IDC_MOVE_LOCATION, {6, 46, 234, 160}, u"",
-               CBS_DROPDOWNLIST | CBS_SORT | WS_TABSTOP);
-    AddControl(WC_BUTTON, IDOK, {80, 84, 154, 108}, u"OK", BS_DEFPUSHBUTTON | WS_TABSTOP);
-    AddControl(WC_BUTTON, IDCANCEL, {160, 84, 234, 108}, u"Cancel", BS_PUSHBUTTON | WS_TABSTOP);
+    AddChoiceControls(*this, u"Move all images currently being", u"displayed to:", IDC_MOVE_LOCATION);
 }
 
 bool MoveAllDlg::OnInitDialog() {

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -9,6 +8,7 @@
 
 #include "catalogue/TrailerEdits.h"
 #include "platform/gdi/Colour.h"
+#include "tests/app/ScreenShot.h"
 #include "tests/support/TestSupport.h"
 
 #ifdef KV_KESTRELVIEW_PROGRAM
@@ -32,29 +32,6 @@ constexpr int32_t GRID_TOP = 26 + 24;
 constexpr int32_t MODE_BUTTON_Y = 307;
 constexpr int32_t LIST_BUTTON_X = 63, DETAIL_BUTTON_X = 87, GALLERY_BUTTON_X = 132;
 constexpr uint32_t WHITE = 0xFFFFFF;
-
-struct Shot {
-    int32_t width = 0, height = 0;
-    std::vector<uint32_t> pixels;
-    uint32_t At(int32_t x, int32_t y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
-};
-
-Shot ReadShot(const std::string& path) {
-    Shot shot;
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str()))
-        return shot;
-    image.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr))
-        return shot;
-    shot.width = int32_t(image.width);
-    shot.height = int32_t(image.height);
-    for (size_t i = 0; i + 2 < rgb.size(); i += 3)
-        shot.pixels.push_back(uint32_t(rgb[i]) << 16 | uint32_t(rgb[i + 1]) << 8 | rgb[i + 2]);
-    return shot;
-}
 
 int RunScript(const std::string& root, const std::string& script) {
     TempDir dir;

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -31,6 +30,7 @@
 #include "platform/shell/MessageBoxWindow.h"
 #include "platform/window/ModalResponder.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/app/ScreenShot.h"
 
 #if defined(KV_KESTRELVIEW_PROGRAM) && defined(KV_KVTOOL_PROGRAM)
 
@@ -41,29 +41,6 @@ namespace fs = std::filesystem;
 constexpr int32_t DIALOG_TOP = 26;  // the dialog's client starts below the title strip
 constexpr int32_t PANEL_TOP = 214;
 const Point OK_STRIP{240 - 18, 13};
-
-struct Shot {
-    int32_t width = 0, height = 0;
-    std::vector<uint32_t> pixels;
-    uint32_t At(int32_t x, int32_t y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
-};
-
-Shot ReadShot(const std::string& path) {
-    Shot shot;
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str()))
-        return shot;
-    image.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr))
-        return shot;
-    shot.width = int32_t(image.width);
-    shot.height = int32_t(image.height);
-    for (size_t i = 0; i + 2 < rgb.size(); i += 3)
-        shot.pixels.push_back(uint32_t(rgb[i]) << 16 | uint32_t(rgb[i + 1]) << 8 | rgb[i + 2]);
-    return shot;
-}
 
 size_t DarkPixels(const Shot& shot, const Rect& r) {
     size_t dark = 0;
