@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "imaging/JpegBlockBits.h"
 #include "platform/base/WinError.h"
 
 int JpegCoefficientStore::Allocate(const JpegFrame& frame, uint16_t mcusPerRow, uint16_t mcuRows,
@@ -59,15 +60,7 @@ void JpegCoefficientStore::Expand(int component, uint32_t x, uint32_t y, int16_t
 
 void JpegCoefficientStore::Compact(int component, uint32_t x, uint32_t y, const int16_t* block) {
     const size_t index = Index(component, x, y);
-    const __m128i zero = _mm_setzero_si128();
-    uint64_t zeros = 0;
-    for (int row = 0; row < 8; row += 2) {
-        const __m128i a = _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * row)), zero);
-        const __m128i b =
-            _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * row + 8)), zero);
-        zeros |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_packs_epi16(a, b)))) << (8 * row);
-    }
-    m_nonZero[component][index] = ~zeros;
+    m_nonZero[component][index] = NonZeroCoefficients(block);
     int16_t* kept = m_planes[component].get() + index * m_kept;
     if (m_side == 4) return CopyCorner<4>(kept, 4, block, 8);
     if (m_side == 2) return CopyCorner<2>(kept, 2, block, 8);

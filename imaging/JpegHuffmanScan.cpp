@@ -1,9 +1,8 @@
 #include "imaging/JpegHuffmanScan.h"
 
-#include <emmintrin.h>
-
 #include <type_traits>
 
+#include "imaging/JpegBlockBits.h"
 #include "imaging/JpegBlockDecoder.h"
 
 using jpeg_detail::Wrap16;
@@ -118,16 +117,8 @@ inline uint64_t Span(int from, int to) {
 
 // The zig-zag indices of a block's non-zero coefficients, as bits.
 inline uint64_t NonZeroByZigZag(const int16_t* block, const uint8_t* toZigZag) {
-    const __m128i zero = _mm_setzero_si128();
-    uint64_t zeros = 0;
-    for (int row = 0; row < 8; row += 2) {
-        const __m128i a = _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * row)), zero);
-        const __m128i b =
-            _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * row + 8)), zero);
-        zeros |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_packs_epi16(a, b)))) << (8 * row);
-    }
     uint64_t bits = 0;
-    for (uint64_t natural = ~zeros; natural; natural &= natural - 1) bits |= 1ull << toZigZag[__builtin_ctzll(natural)];
+    for (uint64_t natural = NonZeroCoefficients(block); natural; natural &= natural - 1) bits |= 1ull << toZigZag[__builtin_ctzll(natural)];
     return bits;
 }
 
