@@ -90,19 +90,12 @@ inline int DecodeSymbolFast(const JpegFastBitReader& reader, const JpegHuffmanTa
     return table.Walk(reader.Peek(16), length);
 }
 
-}  // namespace jpeg_detail
-
-// The production decoder: one look-up for most symbols with their
-// magnitude bits. Returns the code and magnitude bits of the block's last
-// symbol, which the reader's restart needs.
-template <bool kStore>
-inline int DecodeBlockFast(JpegFastBitReader& reader, const JpegHuffmanTable& dc, const JpegHuffmanTable& ac,
-                           int16_t& pred, int16_t* coef, const uint8_t* zigZag) {
-    using namespace jpeg_detail;
+// The DC difference, added to the predictor; returns its code and magnitude bits.
+inline int DecodeDcFast(JpegFastBitReader& reader, const JpegHuffmanTable& dc, int16_t& pred) {
     int bits;
     int diff;
     reader.Fill();
-    int32_t entry = dc.fastValue[reader.Peek(kFastBits)];
+    const int32_t entry = dc.fastValue[reader.Peek(kFastBits)];
     if (entry) {
         bits = entry & 0xFF;
         diff = entry >> 16;
@@ -115,33 +108,80 @@ inline int DecodeBlockFast(JpegFastBitReader& reader, const JpegHuffmanTable& dc
         bits = length + size;
     }
     pred = Wrap16(pred + diff);
+    return bits;
+}
+
+// One AC symbol at coefficient k; returns its code and magnitude bits and
+// moves k past it (to 64 when it ends the block).
+template <bool kStore>
+inline int DecodeAcSymbolFast(JpegFastBitReader& reader, const JpegHuffmanTable& ac, int& k, int16_t* coef,
+                              const uint8_t* zigZag) {
+    const int32_t entry = ac.fastValue[reader.Peek(kFastBits)];
+    if (entry) {
+        const int bits = entry & 0xFF;
+        reader.Drop(bits);
+        k += (entry >> 8) & 0xFF;
+        if (k > 63) {
+            k = 64;
+            return bits;
+        }
+        if (kStore) coef[zigZag[k]] = static_cast<int16_t>(entry >> 16);
+        ++k;
+        return bits;
+    }
+    int length;
+    const int symbol = DecodeSymbolFast(reader, ac, length);
+    reader.Drop(length);
+    const int run = symbol >> 4, size = symbol & 15;
+    k += run;
+    if (size) {
+        const int value = ExtendCoefficient(reader.Read(size), size);
+        if (k > 63) {
+            k = 64;
+        } else {
+            if (kStore) coef[zigZag[k]] = static_cast<int16_t>(value);
+            ++k;
+        }
+    } else {
+        k = run == 15 ? k + 1 : 64;
+    }
+    return length + size;
+}
+
+}  // namespace jpeg_detail
+
+// The production decoder: one look-up for most symbols with their
+// magnitude bits. Returns the code and magnitude bits of the block's last
+// symbol, which the reader's restart needs.
+inline int DecodeBlockFast(JpegFastBitReader& reader, const JpegHuffmanTable& dc, const JpegHuffmanTable& ac,
+                           int16_t& pred, int16_t* coef, const uint8_t* zigZag) {
+    using namespace jpeg_detail;
+    int bits = DecodeDcFast(reader, dc, pred);
     coef[0] = pred;
     for (int k = 1; k < 64;) {
         reader.Fill();
-        entry = ac.fastValue[reader.Peek(kFastBits)];
-        if (entry) {
-            bits = entry & 0xFF;
-            reader.Drop(bits);
-            k += (entry >> 8) & 0xFF;
-            if (k > 63) break;
-            if (kStore) coef[zigZag[k]] = static_cast<int16_t>(entry >> 16);
-            ++k;
+        bits = DecodeAcSymbolFast<true>(reader, ac, k, coef, zigZag);
+    }
+    return bits;
+}
+
+// The same for DC alone: the AC symbols are passed over, several at a time
+// where the skip table holds them whole.
+inline int DecodeBlockDcOnly(JpegFastBitReader& reader, const JpegHuffmanTable& dc, const JpegHuffmanTable& ac,
+                             const JpegSkipTable& skip, int16_t& pred) {
+    using namespace jpeg_detail;
+    int bits = DecodeDcFast(reader, dc, pred);
+    for (int k = 1; k < 64;) {
+        reader.Fill();
+        const uint16_t entry = skip.entries[reader.Peek(JpegSkipTable::kBits)];
+        const int advance = JpegSkipTable::Advance(entry);
+        if (entry != 0 && k + advance < 64) {
+            reader.Drop(JpegSkipTable::Bits(entry));
+            if (JpegSkipTable::Ends(entry)) return JpegSkipTable::LastBits(entry);
+            k += advance;
             continue;
         }
-        int length;
-        int symbol = DecodeSymbolFast(reader, ac, length);
-        reader.Drop(length);
-        int run = symbol >> 4, size = symbol & 15;
-        bits = length + size;
-        k += run;
-        if (size) {
-            int value = ExtendCoefficient(reader.Read(size), size);
-            if (k > 63) break;
-            if (kStore) coef[zigZag[k]] = static_cast<int16_t>(value);
-        } else if (run != 15) {
-            break;
-        }
-        ++k;
+        bits = DecodeAcSymbolFast<false>(reader, ac, k, nullptr, nullptr);
     }
     return bits;
 }

@@ -99,3 +99,33 @@ void JpegHuffmanTable::BuildFast(bool dc) {
         fastValue[pattern] = int32_t(uint32_t(value) << 16 | uint32_t(run) << 8 | uint32_t(length + size));
     }
 }
+
+// Each pattern is decoded symbol by symbol with the 10-bit tables while the
+// next code and its magnitude bits still lie within the pattern.
+void JpegSkipTable::Build(const JpegHuffmanTable& ac) {
+    for (uint32_t pattern = 0; pattern < (1u << kBits); ++pattern) {
+        int used = 0, last = 0, advance = 0;
+        bool ends = false;
+        while (!ends && used < kBits) {
+            // The unread bits of the pattern at the top of a 16-bit window.
+            const uint32_t window = (pattern << (16 - kBits + used)) & 0xFFFF;
+            int length = 0;
+            int symbol;
+            if (const uint16_t fast = ac.fastSymbol[window >> (16 - JpegHuffmanTable::kFastBits)]) {
+                symbol = fast >> 8;
+                length = fast & 0xFF;
+            } else {
+                symbol = ac.Walk(window, length);
+            }
+            const int run = symbol >> 4, size = symbol & 15;
+            if (used + length + size > kBits) break;
+            ends = size == 0 && run != 15;
+            // No use going on past the block's last coefficient.
+            if (!ends && advance + run + 1 > 63) break;
+            if (!ends) advance += run + 1;
+            used += length + size;
+            last = length + size;
+        }
+        entries[pattern] = uint16_t(used | last << 4 | advance << 8 | (ends ? 0x8000 : 0));
+    }
+}

@@ -36,6 +36,7 @@ struct JpegHuffmanTable {
     // value = the difference; AC symbols that end the block have run 64.
     int32_t fastValue[1 << kFastBits];
 
+
     // Builds all tables; false when the table cannot be decoded (see
     // JPEG_ERR_HUFF_TABLE), in which case the tables decode nothing but
     // symbol 0.
@@ -49,6 +50,22 @@ private:
     void Clear();
     bool BuildPlain(const HuffSlot& slot);
     void BuildFast(bool dc);
+};
+
+// For passing over AC symbols when only DC is kept (the 1/8 scale): the
+// whole symbols, magnitude bits included, that the top kBits bits of the
+// data hold, up to and including an end of block; 0 when not even one
+// fits. Built from an AC table's walk, so it agrees with it.
+struct JpegSkipTable {
+    static constexpr int kBits = 13;
+    uint16_t entries[1 << kBits];
+
+    void Build(const JpegHuffmanTable& ac);
+
+    static int Bits(uint16_t e) { return e & 15; }              // bits of all the symbols
+    static int LastBits(uint16_t e) { return (e >> 4) & 15; }   // bits of the last one
+    static int Advance(uint16_t e) { return (e >> 8) & 0x7F; }  // coefficients passed before an end of block
+    static bool Ends(uint16_t e) { return e >> 15; }            // the last symbol ends the block
 };
 
 // T.81 F.2.2.1: an n-bit value v below 2^(n-1) stands for v - 2^n + 1.

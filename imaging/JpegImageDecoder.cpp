@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "imaging/JpegBlockDecoder.h"
 #include "imaging/JpegIdct.h"
@@ -167,44 +168,89 @@ void JpegImageDecoder::DecodeRowReference(uint32_t* dest) {
 }
 
 void JpegImageDecoder::DecodeRowFast(uint32_t* dest) {
-    if (m_scaleShift < 3) {
-        DecodeRowFastAt<true>(dest);
-    } else {
-        DecodeRowFastAt<false>(dest);
+    if (m_scaleShift < 3) return DecodeRowFull(dest);
+    if (BuildSkipTables()) return DecodeRowDcOnly(dest);
+    SetError(int16_t(ERROR_NOT_ENOUGH_MEMORY));
+}
+
+// The skip tables of the AC slots the scan uses, once.
+bool JpegImageDecoder::BuildSkipTables() {
+    for (int i = 0; i < m_scan.componentCount; ++i) {
+        std::unique_ptr<JpegSkipTable>& skip = m_skip[m_scan.components[i].acSlot & 3];
+        if (skip) continue;
+        skip.reset(new (std::nothrow) JpegSkipTable);
+        if (!skip) return false;
+        skip->Build(m_tables[4 + (m_scan.components[i].acSlot & 3)]);
+    }
+    return true;
+}
+
+void JpegImageDecoder::PrepareBlockTables(BlockTables* tables) {
+    for (int b = 0; b < m_layout.blocksPerMcu; ++b) {
+        const JpegScanComponent& sc = m_scan.components[m_layout.blockScanComponent[b]];
+        tables[b].dc = &m_tables[sc.dcSlot & 7];
+        tables[b].ac = &m_tables[sc.acSlot & 7];
+        tables[b].skip = m_skip[sc.acSlot & 3].get();
+        tables[b].pred = &m_dcPred[m_layout.blockComponent[b] & 3];
     }
 }
 
-template <bool kFull>
-void JpegImageDecoder::DecodeRowFastAt(uint32_t* dest) {
-    const JpegHuffmanTable* dc[kJpegMaxMcuBlocks];
-    const JpegHuffmanTable* ac[kJpegMaxMcuBlocks];
-    int16_t* pred[kJpegMaxMcuBlocks];
-    const int blocks = m_layout.blocksPerMcu;
-    for (int b = 0; b < blocks; ++b) {
-        const JpegScanComponent& sc = m_scan.components[m_layout.blockScanComponent[b]];
-        dc[b] = &m_tables[sc.dcSlot & 7];
-        ac[b] = &m_tables[sc.acSlot & 7];
-        pred[b] = &m_dcPred[m_layout.blockComponent[b] & 3];
-    }
-    JpegFastBitReader& reader = m_fastReader;
+// The MCUs of one row: `decodeMcu` reads each MCU's blocks into m_coef and
+// returns the bits of its last symbol. The reader is worked on as a local
+// copy, which the compiler can keep in registers.
+template <class DecodeMcu>
+void JpegImageDecoder::DecodeRowWith(uint32_t* dest, DecodeMcu decodeMcu) {
+    JpegFastBitReader reader = m_fastReader;
+    int lastSymbolBits = m_lastSymbolBits;
     const bool restarts = m_restartInterval != 0;
-    for (int m = 0; m < m_layout.mcusPerRow; ++m) {
+    int m = 0;
+    for (; m < m_layout.mcusPerRow; ++m) {
         if (m_dataUsedUp || reader.OutOfData(restarts)) {
             m_dataUsedUp = true;
-            return FillRow(dest, m);
+            break;
         }
         if (restarts && m_restartCountdown == 0) {
-            reader.Restart(m_lastSymbolBits >= 8 ? 0 : 8 - m_lastSymbolBits);
+            reader.Restart(lastSymbolBits >= 8 ? 0 : 8 - lastSymbolBits);
             RestartInterval();
         }
-        if (kFull) std::memset(m_coef, 0, sizeof(m_coef[0]) * blocks);
-        for (int b = 0; b < blocks; ++b) {
-            m_lastSymbolBits = DecodeBlockFast<kFull>(reader, *dc[b], *ac[b], *pred[b], m_coef[b], m_zigZag);
-        }
+        lastSymbolBits = decodeMcu(reader);
         if (Shown(m)) {
             TransformMcu();
             m_converter(m_colour, m_samples, dest + m * m_mcuWidth, m_stride);
         }
         if (restarts) --m_restartCountdown;
     }
+    m_fastReader = reader;
+    m_lastSymbolBits = lastSymbolBits;
+    if (m_dataUsedUp) FillRow(dest, m);
+}
+
+void JpegImageDecoder::DecodeRowFull(uint32_t* dest) {
+    BlockTables tables[kJpegMaxMcuBlocks];
+    PrepareBlockTables(tables);
+    const int blocks = m_layout.blocksPerMcu;
+    DecodeRowWith(dest, [&](JpegFastBitReader& reader) {
+        std::memset(m_coef, 0, sizeof(m_coef[0]) * blocks);
+        int bits = 0;
+        for (int b = 0; b < blocks; ++b) {
+            const BlockTables& t = tables[b];
+            bits = DecodeBlockFast(reader, *t.dc, *t.ac, *t.pred, m_coef[b], m_zigZag);
+        }
+        return bits;
+    });
+}
+
+void JpegImageDecoder::DecodeRowDcOnly(uint32_t* dest) {
+    BlockTables tables[kJpegMaxMcuBlocks];
+    PrepareBlockTables(tables);
+    const int blocks = m_layout.blocksPerMcu;
+    DecodeRowWith(dest, [&](JpegFastBitReader& reader) {
+        int bits = 0;
+        for (int b = 0; b < blocks; ++b) {
+            const BlockTables& t = tables[b];
+            bits = DecodeBlockDcOnly(reader, *t.dc, *t.ac, *t.skip, *t.pred);
+            m_coef[b][0] = *t.pred;
+        }
+        return bits;
+    });
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "imaging/CancelCheck.h"
 #include "imaging/JpegBitReader.h"
@@ -111,8 +112,18 @@ private:
     bool Cancelled();
     void DecodeRowReference(uint32_t* dest);
     void DecodeRowFast(uint32_t* dest);
-    template <bool kFull>
-    void DecodeRowFastAt(uint32_t* dest);
+    struct BlockTables {
+        const JpegHuffmanTable* dc;
+        const JpegHuffmanTable* ac;
+        const JpegSkipTable* skip;
+        int16_t* pred;
+    };
+    void PrepareBlockTables(BlockTables* tables);
+    template <class DecodeMcu>
+    void DecodeRowWith(uint32_t* dest, DecodeMcu decodeMcu);
+    void DecodeRowFull(uint32_t* dest);
+    void DecodeRowDcOnly(uint32_t* dest);
+    bool BuildSkipTables();
     void TransformMcu();
     const uint16_t* QuantOfBlock(int block) const;
 
@@ -121,6 +132,7 @@ private:
     bool m_outputBegun = false;
 
     JpegHuffmanTable m_tables[8];
+    std::unique_ptr<JpegSkipTable> m_skip[4];  // by AC slot, made for the 1/8 scale
     JpegColourTables m_colour;
     uint16_t m_scaledQuant[4][64];  // by frame component
     uint16_t m_latchedQuant[4][64];  // by frame component, at its first scan
