@@ -171,16 +171,24 @@ inline int DecodeBlockDcOnly(JpegFastBitReader& reader, const JpegHuffmanTable& 
                              const JpegSkipTable& skip, int16_t& pred) {
     using namespace jpeg_detail;
     int bits = DecodeDcFast(reader, dc, pred);
+    // Two look-ups take at most 2 kBits bits, which one fill holds.
+    auto step = [&](int& k) {
+        const uint16_t entry = skip.entries[reader.Peek(JpegSkipTable::kBits)];
+        const int next = k + JpegSkipTable::Advance(entry);
+        if (next >= 64) return false;
+        reader.Drop(JpegSkipTable::Bits(entry));
+        if (JpegSkipTable::Ends(entry)) {
+            bits = JpegSkipTable::LastBits(entry);
+            k = 64;
+        } else {
+            k = next;
+        }
+        return true;
+    };
     for (int k = 1; k < 64;) {
         reader.Fill();
-        const uint16_t entry = skip.entries[reader.Peek(JpegSkipTable::kBits)];
-        const int advance = JpegSkipTable::Advance(entry);
-        if (entry != 0 && k + advance < 64) {
-            reader.Drop(JpegSkipTable::Bits(entry));
-            if (JpegSkipTable::Ends(entry)) return JpegSkipTable::LastBits(entry);
-            k += advance;
-            continue;
-        }
+        if (step(k) && (k >= 64 || step(k))) continue;
+        reader.Fill();
         bits = DecodeAcSymbolFast<false>(reader, ac, k, nullptr, nullptr);
     }
     return bits;

@@ -126,6 +126,9 @@ void JpegSkipTable::Build(const JpegHuffmanTable& ac) {
             used += length + size;
             last = length + size;
         }
+        // Where no symbol fits, an advance no block has sends the decoder
+        // the symbol by symbol way.
+        if (used == 0) advance = 0x7F;
         entries[pattern] = uint16_t(used | last << 4 | advance << 8 | (ends ? 0x8000 : 0));
     }
 }

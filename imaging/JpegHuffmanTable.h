@@ -54,8 +54,7 @@ private:
 
 // For passing over AC symbols when only DC is kept (the 1/8 scale): the
 // whole symbols, magnitude bits included, that the top kBits bits of the
-// data hold, up to and including an end of block; 0 when not even one
-// fits. Built from an AC table's walk, so it agrees with it.
+// data hold, up to and including an end of block. Built from an AC table's walk, so it agrees with it.
 struct JpegSkipTable {
     static constexpr int kBits = 13;
     uint16_t entries[1 << kBits];

@@ -139,7 +139,7 @@ void Idct2x2(const int16_t* coef, const uint16_t* quant, uint8_t* out) {
 }
 
 void Idct1x1(const int16_t* coef, const uint16_t* quant, uint8_t* out) {
-    out[0] = IdctRangeLimit(Dequantise(coef[0], quant[0]) >> 3);
+    out[0] = IdctDcSample(coef[0], quant[0]);
 }
 
 // ---- SSE2 --------------------------------------------------------------

@@ -20,6 +20,7 @@ void IdctAan8x8(const int16_t* coef, const uint16_t* quant, uint8_t* out);
 void Idct4x4(const int16_t* coef, const uint16_t* quant, uint8_t* out);
 void Idct2x2(const int16_t* coef, const uint16_t* quant, uint8_t* out);
 void Idct1x1(const int16_t* coef, const uint16_t* quant, uint8_t* out);
+inline uint8_t IdctDcSample(int16_t dc, uint16_t q0);
 
 // The same 8 x 8 and 4 x 4 transforms on SSE2 vectors; bit-identical.
 void IdctAan8x8Sse2(const int16_t* coef, const uint16_t* quant, uint8_t* out);
@@ -29,4 +30,9 @@ void Idct4x4Fast(const int16_t* coef, const uint16_t* quant, uint8_t* out);
 inline uint8_t IdctRangeLimit(int32_t v) {
     int32_t t = (((v & 1023) ^ 512) - 512) + 128;
     return static_cast<uint8_t>(t < 0 ? 0 : t > 255 ? 255 : t);
+}
+
+// The one sample of a block at 1/8: its DC value, dequantised in 16 bits.
+inline uint8_t IdctDcSample(int16_t dc, uint16_t q0) {
+    return IdctRangeLimit(int16_t(uint16_t(uint32_t(uint16_t(dc)) * q0)) >> 3);
 }

@@ -195,11 +195,11 @@ void JpegImageDecoder::PrepareBlockTables(BlockTables* tables) {
     }
 }
 
-// The MCUs of one row: `decodeMcu` reads each MCU's blocks into m_coef and
-// returns the bits of its last symbol. The reader is worked on as a local
+// The MCUs of one row: `decodeMcu` reads each MCU's blocks and returns the
+// bits of its last symbol; `makeSamples` makes the samples of those shown. The reader is worked on as a local
 // copy, which the compiler can keep in registers.
-template <class DecodeMcu>
-void JpegImageDecoder::DecodeRowWith(uint32_t* dest, DecodeMcu decodeMcu) {
+template <class DecodeMcu, class MakeSamples>
+void JpegImageDecoder::DecodeRowWith(uint32_t* dest, DecodeMcu decodeMcu, MakeSamples makeSamples) {
     JpegFastBitReader reader = m_fastReader;
     int lastSymbolBits = m_lastSymbolBits;
     const bool restarts = m_restartInterval != 0;
@@ -215,7 +215,7 @@ void JpegImageDecoder::DecodeRowWith(uint32_t* dest, DecodeMcu decodeMcu) {
         }
         lastSymbolBits = decodeMcu(reader);
         if (Shown(m)) {
-            TransformMcu();
+            makeSamples();
             m_converter(m_colour, m_samples, dest + m * m_mcuWidth, m_stride);
         }
         if (restarts) --m_restartCountdown;
@@ -237,7 +237,7 @@ void JpegImageDecoder::DecodeRowFull(uint32_t* dest) {
             bits = DecodeBlockFast(reader, *t.dc, *t.ac, *t.pred, m_coef[b], m_zigZag);
         }
         return bits;
-    });
+    }, [this] { TransformMcu(); });
 }
 
 void JpegImageDecoder::DecodeRowDcOnly(uint32_t* dest) {
@@ -252,5 +252,7 @@ void JpegImageDecoder::DecodeRowDcOnly(uint32_t* dest) {
             m_coef[b][0] = *t.pred;
         }
         return bits;
+    }, [&] {
+        for (int b = 0; b < blocks; ++b) m_samples[b] = IdctDcSample(m_coef[b][0], QuantOfBlock(b)[0]);
     });
 }

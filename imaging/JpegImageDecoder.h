@@ -119,8 +119,8 @@ private:
         int16_t* pred;
     };
     void PrepareBlockTables(BlockTables* tables);
-    template <class DecodeMcu>
-    void DecodeRowWith(uint32_t* dest, DecodeMcu decodeMcu);
+    template <class DecodeMcu, class MakeSamples>
+    void DecodeRowWith(uint32_t* dest, DecodeMcu decodeMcu, MakeSamples makeSamples);
     void DecodeRowFull(uint32_t* dest);
     void DecodeRowDcOnly(uint32_t* dest);
     bool BuildSkipTables();
