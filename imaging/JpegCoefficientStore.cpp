@@ -8,7 +8,7 @@
 #include "platform/base/WinError.h"
 
 int JpegCoefficientStore::Allocate(const JpegFrame& frame, uint16_t mcusPerRow, uint16_t mcuRows,
-                                   int scaleShift) {
+                                   int scaleShift, bool separateDc) {
     static const int kKept[4] = {64, 16, 4, 1};
     m_kept = kKept[scaleShift & 3];
     m_side = 8 >> (scaleShift & 3);
@@ -19,6 +19,11 @@ int JpegCoefficientStore::Allocate(const JpegFrame& frame, uint16_t mcusPerRow, 
         m_planes[c].reset(static_cast<int16_t*>(std::calloc(blocks * m_kept, sizeof(int16_t))));
         if (!m_planes[c]) return int(ERROR_NOT_ENOUGH_MEMORY);
         m_bytes += blocks * m_kept * sizeof(int16_t);
+        if (separateDc && m_kept > 1) {
+            m_dc[c].reset(static_cast<int16_t*>(std::calloc(blocks, sizeof(int16_t))));
+            if (!m_dc[c]) return int(ERROR_NOT_ENOUGH_MEMORY);
+            m_bytes += blocks * sizeof(int16_t);
+        }
         if (Direct()) continue;
         m_nonZero[c].reset(static_cast<uint64_t*>(std::calloc(blocks, sizeof(uint64_t))));
         if (!m_nonZero[c]) return int(ERROR_NOT_ENOUGH_MEMORY);

@@ -17,6 +17,11 @@
 //        refinement scan needs to be parsed.
 // So the store stays a small multiple of the output at every scale.
 //
+// A progressive picture's DC values arrive in scans of their own, which
+// would otherwise walk every block of the store; they are kept apart, a
+// small plane that stays in the cache, and joined to their blocks at the
+// output.
+//
 // Each component's plane covers whole MCUs of the interleaved layout, which
 // also holds the blocks of a non-interleaved scan of that component.
 class JpegCoefficientStore {
@@ -26,7 +31,8 @@ public:
     static constexpr int16_t kNonZero = 0x4000;
 
     // Returns 0 or ERROR_NOT_ENOUGH_MEMORY.
-    int Allocate(const JpegFrame& frame, uint16_t mcusPerRow, uint16_t mcuRows, int scaleShift);
+    int Allocate(const JpegFrame& frame, uint16_t mcusPerRow, uint16_t mcuRows, int scaleShift,
+                 bool separateDc);
 
     // Blocks are held as 64 (or 1) natural-order coefficients one can
     // decode into in place.
@@ -35,6 +41,13 @@ public:
     int16_t* Block(int component, uint32_t x, uint32_t y) {
         return m_planes[component].get() + Index(component, x, y) * m_kept;
     }
+    // Where a block's DC value is kept: its first coefficient, or its place
+    // in the DC plane.
+    int16_t* Dc(int component, uint32_t x, uint32_t y) {
+        if (!m_dc[component]) return Block(component, x, y);
+        return m_dc[component].get() + Index(component, x, y);
+    }
+    bool SeparateDc() const { return m_dc[0] != nullptr; }
     // Kept blocks: the 64 coefficients with kNonZero where only non-zero
     // is known (for decoding); or only the kept ones, the rest of `block`
     // untouched (for the scaled transform, which reads no other); and back.
@@ -52,6 +65,7 @@ private:
     };
     // Zeroed by calloc, so pages no scan reaches are never touched.
     std::unique_ptr<int16_t[], Free> m_planes[4];
+    std::unique_ptr<int16_t[], Free> m_dc[4];
     std::unique_ptr<uint64_t[], Free> m_nonZero[4];  // kept blocks: bit n for natural position n
     uint32_t m_wide[4] = {};
     int m_kept = 64;

@@ -134,11 +134,11 @@ JpegImageDecoder::Transform JpegImageDecoder::PlainTransform() const {
     return m_scaleShift == 0 ? IdctAan8x8 : m_scaleShift == 1 ? Idct4x4 : m_scaleShift == 2 ? Idct2x2 : Idct1x1;
 }
 
-void JpegImageDecoder::TransformMcu() {
+void JpegImageDecoder::TransformMcu(const int16_t* const* blocks) {
     const int blockSamples = m_blockSize * m_blockSize;
     const Transform transform = m_path == Path::Reference ? PlainTransform() : m_transform;
     for (int b = 0; b < m_layout.blocksPerMcu; ++b) {
-        transform(m_coef[b], QuantOfBlock(b), m_samples + b * blockSamples);
+        transform(blocks ? blocks[b] : m_coef[b], QuantOfBlock(b), m_samples + b * blockSamples);
     }
 }
 

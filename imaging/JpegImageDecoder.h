@@ -124,7 +124,8 @@ private:
     void DecodeRowFull(uint32_t* dest);
     void DecodeRowDcOnly(uint32_t* dest);
     bool BuildSkipTables();
-    void TransformMcu();
+    // The MCU's blocks from m_coef, or from `blocks` where they lie elsewhere.
+    void TransformMcu(const int16_t* const* blocks = nullptr);
     const uint16_t* QuantOfBlock(int block) const;
 
     Path m_path;

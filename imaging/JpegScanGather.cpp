@@ -46,10 +46,11 @@ template <class Scan>
 class StoreBlocks {
 public:
     StoreBlocks(Scan& scan, JpegCoefficientStore& store, bool dcOnly)
-        : m_scan(scan), m_store(store), m_inPlace(store.Direct() || dcOnly) {}
+        : m_scan(scan), m_store(store), m_inPlace(store.Direct()), m_dcOnly(dcOnly) {}
     bool OutOfData() { return m_scan.OutOfData(); }
     void Restart() { m_scan.Restart(); }
     void Block(int sc, int c, uint32_t x, uint32_t y) {
+        if (m_dcOnly) return m_scan.DecodeBlock(sc, m_store.Dc(c, x, y), 1);
         if (m_inPlace) return m_scan.DecodeBlock(sc, m_store.Block(c, x, y), m_store.CoefficientsPerBlock());
         int16_t block[64];
         m_store.Expand(c, x, y, block, true);
@@ -61,6 +62,7 @@ private:
     Scan& m_scan;
     JpegCoefficientStore& m_store;
     bool m_inPlace;
+    bool m_dcOnly;
 };
 
 bool IsArithmetic(uint8_t coding) {
@@ -75,7 +77,8 @@ bool IsArithmetic(uint8_t coding) {
 // before the first scan; a file that ends early shows what arrived.
 int JpegImageDecoder::GatherScans() {
     m_gathered = true;
-    if (int error = m_store.Allocate(m_frame, m_layout.mcusPerRow, m_layout.mcuRows, m_scaleShift)) {
+    if (int error = m_store.Allocate(m_frame, m_layout.mcusPerRow, m_layout.mcuRows, m_scaleShift,
+                                     IsProgressive(m_coding))) {
         SetError(int16_t(error));
         return m_error;
     }
@@ -255,10 +258,12 @@ bool JpegImageDecoder::Cancelled() {
 
 // One MCU row of the output from the store. Rows no scan reached hold
 // zero coefficients only.
+// Blocks held whole are transformed where they lie in the store; the
+// transforms at 1/8 read the DC value only, which is all it holds then.
 void JpegImageDecoder::DecodeRowBuffered(uint32_t* dest) {
-    const int perBlock = m_store.CoefficientsPerBlock();
     const uint32_t my = m_rowsDone;
     if (my >= m_rowsReached) return FillRow(dest, 0);
+    int16_t* blocks[kJpegMaxMcuBlocks];
     for (uint32_t mx = 0; mx < m_layout.mcusPerRow; ++mx) {
         if (!Shown(mx)) continue;
         int b = 0;
@@ -268,13 +273,15 @@ void JpegImageDecoder::DecodeRowBuffered(uint32_t* dest) {
             for (uint32_t i = 0; i < h * v; ++i, ++b) {
                 const uint32_t x = mx * h + i % h, y = my * v + i / h;
                 if (m_store.Direct()) {
-                    std::memcpy(m_coef[b], m_store.Block(c, x, y), sizeof(int16_t) * perBlock);
+                    blocks[b] = m_store.Block(c, x, y);
                 } else {
                     m_store.Expand(c, x, y, m_coef[b], false);
+                    blocks[b] = m_coef[b];
                 }
+                if (m_store.SeparateDc()) blocks[b][0] = *m_store.Dc(c, x, y);
             }
         }
-        TransformMcu();
+        TransformMcu(blocks);
         ConvertMcu(dest + mx * m_mcuWidth);
     }
 }

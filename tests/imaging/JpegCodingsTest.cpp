@@ -196,8 +196,9 @@ TEST(JpegCodings, ReducedScalesDecodeOnlyTheScansTheyNeed) {
             EXPECT_EQ(decoder.ScansDecoded(), c.decoded[scale]) << "scale " << scale;
             EXPECT_EQ(decoder.ScansSkipped(), c.scans - c.decoded[scale]) << "scale " << scale;
             // 64 or 1 coefficients a block; at 1/2 and 1/4 the 16 or 4 the
-            // transform uses and a bit per coefficient.
-            const size_t bytesPerBlock[4] = {128, 32 + 8, 8 + 8, 2};
+            // transform uses and a bit per coefficient; but at 1/8 the DC
+            // value is held apart as well.
+            const size_t bytesPerBlock[4] = {128 + 2, 32 + 8 + 2, 8 + 8 + 2, 2};
             EXPECT_EQ(decoder.CoefficientBytes(), c.blocks * bytesPerBlock[scale]) << "scale " << scale;
         }
     }
