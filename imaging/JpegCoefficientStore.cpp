@@ -9,9 +9,9 @@
 
 int JpegCoefficientStore::Allocate(const JpegFrame& frame, uint16_t mcusPerRow, uint16_t mcuRows,
                                    int scaleShift, bool separateDc) {
-    static const int kKept[4] = {64, 16, 4, 1};
+    static const int kKept[4] = {64, 64, 4, 1};
     m_kept = kKept[scaleShift & 3];
-    m_side = 8 >> (scaleShift & 3);
+    m_side = m_kept == 4 ? 2 : m_kept == 1 ? 1 : 8;
     m_bytes = 0;
     for (int c = 0; c < frame.componentCount; ++c) {
         m_wide[c] = uint32_t(mcusPerRow) * JpegComponentH(frame, c);

@@ -9,12 +9,15 @@
 // The quantised coefficients of every block of a picture, per component, as
 // the scans deliver them (T.81 G.1.1: a progressive picture's coefficients
 // arrive in parts). What a block keeps depends on the scale shown:
-//   1/1: all 64 coefficients in natural order ("direct");
+//   1/1, 1/2: all 64 coefficients in natural order ("direct"; at 1/2 the
+//        16 the scaled transform uses and marks for the others would take
+//        a third of the memory, but packing and unpacking them for every
+//        scan costs more time than the scans themselves);
 //   1/8: the DC value only ("direct", one per block; only DC scans and
 //        sequential scans are decoded then);
-//   1/2, 1/4: the 16 or 4 coefficients the scaled transform uses, and for
-//        the others only whether they are non-zero, which is all a later
-//        refinement scan needs to be parsed.
+//   1/4: the 4 coefficients the scaled transform uses, and for the others
+//        only whether they are non-zero, which is all a later refinement
+//        scan needs to be parsed.
 // So the store stays a small multiple of the output at every scale.
 //
 // A progressive picture's DC values arrive in scans of their own, which

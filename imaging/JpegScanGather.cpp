@@ -99,7 +99,7 @@ int JpegImageDecoder::GatherScans() {
     }
     std::memset(m_coefBits, -1, sizeof m_coefBits);
     m_scanPlan.NeedAll();
-    if (IsProgressive(m_coding) && !m_store.Direct()) {
+    if (IsProgressive(m_coding) && m_scaleShift > 0 && m_scaleShift < 3) {
         JpegSource::Ahead ahead(*m_source, m_ptr, m_end);
         m_scanPlan.Make(m_frame, m_scan, ahead, 8 >> m_scaleShift, m_zigZag);
     }

@@ -195,10 +195,10 @@ TEST(JpegCodings, ReducedScalesDecodeOnlyTheScansTheyNeed) {
             ASSERT_EQ(result, 1);
             EXPECT_EQ(decoder.ScansDecoded(), c.decoded[scale]) << "scale " << scale;
             EXPECT_EQ(decoder.ScansSkipped(), c.scans - c.decoded[scale]) << "scale " << scale;
-            // 64 or 1 coefficients a block; at 1/2 and 1/4 the 16 or 4 the
-            // transform uses and a bit per coefficient; but at 1/8 the DC
-            // value is held apart as well.
-            const size_t bytesPerBlock[4] = {128 + 2, 32 + 8 + 2, 8 + 8 + 2, 2};
+            // 64 or 1 coefficients a block; at 1/4 the 4 the transform uses
+            // and a bit per coefficient; but at 1/8 the DC value is held
+            // apart as well.
+            const size_t bytesPerBlock[4] = {128 + 2, 128 + 2, 8 + 8 + 2, 2};
             EXPECT_EQ(decoder.CoefficientBytes(), c.blocks * bytesPerBlock[scale]) << "scale " << scale;
         }
     }
