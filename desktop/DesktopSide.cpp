@@ -63,6 +63,9 @@ public:
             FileTime stamp = LocalFileTimeToFileTime(LocalFileTimeFromSeconds1904(time));
             if (uint32_t err = m_file.SetTimes(&stamp, nullptr, &stamp)) return Code(err);
         }
+        // The disk gets on with this copy while the next ones are made;
+        // the flush before the renames then waits for little more.
+        m_file.StartWriteback();
         m_file.Close();
         return 0;
     }

@@ -203,6 +203,10 @@ uint32_t File::Flush() {
     return ERROR_SUCCESS;
 }
 
+void File::StartWriteback() {
+    if (m_fd >= 0) ::sync_file_range(m_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
 uint32_t File::GetTimes(FileTime* creation, FileTime* lastAccess, FileTime* lastWrite) const {
     if (m_fd < 0) return ERROR_INVALID_HANDLE;
     FileStat st;

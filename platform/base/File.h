@@ -56,6 +56,9 @@ public:
     uint32_t SetEndOfFile();  // at the current position
     // Makes what was written reach the disk before, say, a rename relies on it.
     uint32_t Flush();
+    // Starts writing the file's data out without waiting for it, so that a
+    // later flush has less left to wait for. A hint: nothing is reported.
+    void StartWriteback();
     uint32_t GetTimes(FileTime* creation, FileTime* lastAccess, FileTime* lastWrite) const;
     uint32_t SetTimes(const FileTime* creation, const FileTime* lastAccess,
                       const FileTime* lastWrite);
