@@ -111,24 +111,33 @@ inline int DecodeDcFast(JpegFastBitReader& reader, const JpegHuffmanTable& dc, i
     return bits;
 }
 
+// One AC symbol at coefficient k from the wide table, when it holds the
+// code and its magnitude bits: sets `bits` to their number and moves k past
+// it (to 64 when it ends the block). False, with nothing read, when not.
+template <bool kStore>
+inline bool DecodeAcWide(JpegFastBitReader& reader, const JpegHuffmanTable& ac, int& k, int16_t* coef,
+                         const uint8_t* zigZag, int& bits) {
+    const int32_t entry = ac.fastValue[reader.Peek(kFastBits)];
+    if (!entry) return false;
+    bits = entry & 0xFF;
+    reader.Drop(bits);
+    k += (entry >> 8) & 0xFF;
+    if (k > 63) {
+        k = 64;
+        return true;
+    }
+    if (kStore) coef[zigZag[k]] = static_cast<int16_t>(entry >> 16);
+    ++k;
+    return true;
+}
+
 // One AC symbol at coefficient k; returns its code and magnitude bits and
 // moves k past it (to 64 when it ends the block).
 template <bool kStore>
 inline int DecodeAcSymbolFast(JpegFastBitReader& reader, const JpegHuffmanTable& ac, int& k, int16_t* coef,
                               const uint8_t* zigZag) {
-    const int32_t entry = ac.fastValue[reader.Peek(kFastBits)];
-    if (entry) {
-        const int bits = entry & 0xFF;
-        reader.Drop(bits);
-        k += (entry >> 8) & 0xFF;
-        if (k > 63) {
-            k = 64;
-            return bits;
-        }
-        if (kStore) coef[zigZag[k]] = static_cast<int16_t>(entry >> 16);
-        ++k;
-        return bits;
-    }
+    int bits;
+    if (DecodeAcWide<kStore>(reader, ac, k, coef, zigZag, bits)) return bits;
     int length;
     const int symbol = DecodeSymbolFast(reader, ac, length);
     reader.Drop(length);
@@ -161,6 +170,8 @@ inline int DecodeBlockFast(JpegFastBitReader& reader, const JpegHuffmanTable& dc
     for (int k = 1; k < 64;) {
         reader.Fill();
         bits = DecodeAcSymbolFast<true>(reader, ac, k, coef, zigZag);
+        // After a symbol of the wide table the fill still holds another.
+        if (k < 64 && bits <= kFastBits) DecodeAcWide<true>(reader, ac, k, coef, zigZag, bits);
     }
     return bits;
 }
