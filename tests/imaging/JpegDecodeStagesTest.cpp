@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -90,6 +91,57 @@ TEST(JpegHuffmanTable, WideTablesAgreeWithTheWalk) {
                     ASSERT_EQ(entry >> 16, ExtendCoefficient(bits, size));
                 }
             }
+        }
+    }
+}
+
+// The skip table's entry for a window must be what the walk gives symbol
+// by symbol over those bits: whole symbols with their magnitude bits, up to
+// an end of block, never passing the block's last coefficient (a run of 16
+// with a one-bit code would pass it within one window).
+TEST(JpegHuffmanTable, SkipTableAgreesWithTheWalk) {
+    std::vector<HuffSlot> slots = {Slot({1, 1, 1}, {0xF0, 0x00, 0x01})};  // one-bit run of 16
+    std::mt19937 random(9);
+    for (int round = 0; round < 20; ++round) {
+        HuffSlot slot{};
+        double used = 0;
+        int k = 0;
+        for (int length = 1; length <= 16 && k < 200; ++length) {
+            int n = int(random() % 6);
+            while (n > 0 && used + n / double(1 << length) > 1) --n;
+            slot.bits[length] = uint8_t(n);
+            used += n / double(1 << length);
+            for (int i = 0; i < n; ++i) slot.huffval[k++] = uint8_t(random());
+        }
+        slots.push_back(slot);
+    }
+    constexpr int kBits = JpegSkipTable::kBits;
+    for (const HuffSlot& slot : slots) {
+        JpegHuffmanTable table;
+        ASSERT_TRUE(table.Build(slot, false));
+        auto skip = std::make_unique<JpegSkipTable>();
+        skip->Build(table);
+        for (uint32_t pattern = 0; pattern < (1u << kBits); pattern += 3) {
+            const uint16_t entry = skip->entries[pattern];
+            int bits = 0, advance = 0, last = 0;
+            bool ends = false;
+            while (!ends && bits < JpegSkipTable::Bits(entry)) {
+                int length = 0;
+                const int symbol = table.Walk((pattern << (16 - kBits + bits)) & 0xFFFF, length);
+                last = length + (symbol & 15);
+                bits += last;
+                ends = (symbol & 15) == 0 && (symbol >> 4) != 15;
+                if (!ends) advance += (symbol >> 4) + 1;
+            }
+            ASSERT_EQ(bits, JpegSkipTable::Bits(entry)) << pattern;
+            ASSERT_EQ(ends, JpegSkipTable::Ends(entry)) << pattern;
+            if (bits == 0) {
+                ASSERT_GT(JpegSkipTable::Advance(entry), 63) << pattern;  // sends the decoder the plain way
+                continue;
+            }
+            ASSERT_EQ(advance, JpegSkipTable::Advance(entry)) << pattern;
+            ASSERT_LE(advance, 63) << pattern;
+            ASSERT_EQ(last, JpegSkipTable::LastBits(entry)) << pattern;
         }
     }
 }
