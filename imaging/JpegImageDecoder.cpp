@@ -196,8 +196,9 @@ void JpegImageDecoder::PrepareBlockTables(BlockTables* tables) {
 }
 
 // The MCUs of one row: `decodeMcu` reads each MCU's blocks and returns the
-// bits of its last symbol; `makeSamples` makes the samples of those shown. The reader is worked on as a local
-// copy, which the compiler can keep in registers.
+// bits of its last symbol; `makeSamples` makes the samples of those shown.
+// The reader is worked on as a local copy, which the compiler can keep in
+// registers.
 template <class DecodeMcu, class MakeSamples>
 void JpegImageDecoder::DecodeRowWith(uint32_t* dest, DecodeMcu decodeMcu, MakeSamples makeSamples) {
     JpegFastBitReader reader = m_fastReader;

@@ -17,8 +17,8 @@ uint32_t CeilDiv(uint32_t a, uint32_t b) { return (a + b - 1) / b; }
 
 // Asks the cache for the block that begins at `at`: the planes of whole
 // blocks are far larger than the cache, and the processor does not foresee
-// the walks over them, so each walk asks for blocks some way ahead. (Near a plane's end
-// that lies past it, which a prefetch may: it never faults.)
+// the walks over them, so each walk asks for blocks some way ahead. (Near a
+// plane's end that lies past it, which a prefetch may: it never faults.)
 inline void PrefetchBlock(const int16_t* at, int perBlock) {
     __builtin_prefetch(at);
     __builtin_prefetch(at + perBlock - 1);
@@ -48,9 +48,8 @@ private:
 };
 
 // A scan's blocks decoded into the store, in place or through an expanded
-// copy.
-// A progressive DC scan touches the DC value only, which every store keeps
-// first in a block, so it decodes in place too.
+// copy. A progressive DC scan touches the DC value only, which it decodes
+// where the store keeps it (see JpegCoefficientStore::Dc).
 template <class Scan>
 class StoreBlocks {
 public:
