@@ -19,14 +19,7 @@ inline int16_t Wrap16(int32_t v) { return static_cast<int16_t>(static_cast<uint1
 // the same symbol and length as the plain way below.
 inline int DecodeSymbolPlain(JpegSteppedFastReader& reader, const JpegHuffmanTable& table) {
     int length;
-    int symbol;
-    const uint32_t entry = table.fastSymbol[reader.PeekSymbol(JpegHuffmanTable::kFastBits)];
-    if (entry) {
-        length = int(entry & 0xFF);
-        symbol = int(entry >> 8);
-    } else {
-        symbol = table.Walk(reader.PeekSymbol(16), length);
-    }
+    const int symbol = table.Symbol(reader.PeekSymbol(16), length);
     reader.Drop(length);
     return symbol;
 }
@@ -82,12 +75,7 @@ namespace jpeg_detail {
 constexpr int kFastBits = JpegHuffmanTable::kFastBits;
 
 inline int DecodeSymbolFast(const JpegFastBitReader& reader, const JpegHuffmanTable& table, int& length) {
-    uint32_t entry = table.fastSymbol[reader.Peek(kFastBits)];
-    if (entry) {
-        length = entry & 0xFF;
-        return int(entry >> 8);
-    }
-    return table.Walk(reader.Peek(16), length);
+    return table.Symbol(reader.Peek(16), length);
 }
 
 // The DC difference, added to the predictor; returns its code and magnitude bits.

@@ -11,7 +11,6 @@ int JpegCoefficientStore::Allocate(const JpegFrame& frame, uint16_t mcusPerRow, 
                                    int scaleShift, bool separateDc) {
     static const int kKept[4] = {64, 64, 4, 1};
     m_kept = kKept[scaleShift & 3];
-    m_side = m_kept == 4 ? 2 : m_kept == 1 ? 1 : 8;
     m_bytes = 0;
     for (int c = 0; c < frame.componentCount; ++c) {
         m_wide[c] = uint32_t(mcusPerRow) * JpegComponentH(frame, c);
@@ -34,16 +33,21 @@ int JpegCoefficientStore::Allocate(const JpegFrame& frame, uint16_t mcusPerRow, 
 
 namespace {
 
-// A side x side corner of coefficients between two row pitches, in copies
-// of a known size (which the compiler makes single moves).
-template <int kSide>
+// The one packed layout, the 1/4 scale's: the 2 x 2 corner the scaled
+// transform reads.
+constexpr int kPackedSide = 2;
+
+// The corner between two row pitches, in copies of a known size (which the
+// compiler makes single moves).
 void CopyCorner(int16_t* to, int toPitch, const int16_t* from, int fromPitch) {
-    for (int row = 0; row < kSide; ++row) std::memcpy(to + toPitch * row, from + fromPitch * row, kSide * sizeof(int16_t));
+    for (int row = 0; row < kPackedSide; ++row) {
+        std::memcpy(to + toPitch * row, from + fromPitch * row, kPackedSide * sizeof(int16_t));
+    }
 }
 
 }  // namespace
 
-// The kept coefficients are the top-left side x side corner, row by row.
+// The kept coefficients are the top-left corner, row by row.
 void JpegCoefficientStore::Expand(int component, uint32_t x, uint32_t y, int16_t* block, bool markers) const {
     const size_t index = Index(component, x, y);
     if (markers) {
@@ -57,17 +61,11 @@ void JpegCoefficientStore::Expand(int component, uint32_t x, uint32_t y, int16_t
             _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 8 * row), _mm_and_si128(set, marker));
         }
     }
-    const int16_t* kept = m_planes[component].get() + index * m_kept;
-    if (m_side == 4) return CopyCorner<4>(block, 8, kept, 4);
-    if (m_side == 2) return CopyCorner<2>(block, 8, kept, 2);
-    for (int row = 0; row < m_side; ++row) std::memcpy(block + 8 * row, kept + m_side * row, m_side * sizeof(int16_t));
+    CopyCorner(block, 8, m_planes[component].get() + index * m_kept, kPackedSide);
 }
 
 void JpegCoefficientStore::Compact(int component, uint32_t x, uint32_t y, const int16_t* block) {
     const size_t index = Index(component, x, y);
     m_nonZero[component][index] = NonZeroCoefficients(block);
-    int16_t* kept = m_planes[component].get() + index * m_kept;
-    if (m_side == 4) return CopyCorner<4>(kept, 4, block, 8);
-    if (m_side == 2) return CopyCorner<2>(kept, 2, block, 8);
-    for (int row = 0; row < m_side; ++row) std::memcpy(kept + m_side * row, block + 8 * row, m_side * sizeof(int16_t));
+    CopyCorner(m_planes[component].get() + index * m_kept, kPackedSide, block, 8);
 }

@@ -72,7 +72,6 @@ private:
     std::unique_ptr<uint64_t[], Free> m_nonZero[4];  // kept blocks: bit n for natural position n
     uint32_t m_wide[4] = {};
     int m_kept = 64;
-    int m_side = 8;  // kept: the side x side corner of the block
     size_t m_bytes = 0;
 };
 

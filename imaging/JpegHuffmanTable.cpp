@@ -110,13 +110,7 @@ void JpegSkipTable::Build(const JpegHuffmanTable& ac) {
             // The unread bits of the pattern at the top of a 16-bit window.
             const uint32_t window = (pattern << (16 - kBits + used)) & 0xFFFF;
             int length = 0;
-            int symbol;
-            if (const uint16_t fast = ac.fastSymbol[window >> (16 - JpegHuffmanTable::kFastBits)]) {
-                symbol = fast >> 8;
-                length = fast & 0xFF;
-            } else {
-                symbol = ac.Walk(window, length);
-            }
+            const int symbol = ac.Symbol(window, length);
             const int run = symbol >> 4, size = symbol & 15;
             if (used + length + size > kBits) break;
             ends = size == 0 && run != 15;

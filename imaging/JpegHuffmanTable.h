@@ -36,7 +36,6 @@ struct JpegHuffmanTable {
     // value = the difference; AC symbols that end the block have run 64.
     int32_t fastValue[1 << kFastBits];
 
-
     // Builds all tables; false when the table cannot be decoded (see
     // JPEG_ERR_HUFF_TABLE), in which case the tables decode nothing but
     // symbol 0.
@@ -45,6 +44,14 @@ struct JpegHuffmanTable {
     // The symbol of the code at the top of a 16-bit window, and the bits it
     // uses (the plain tables' walk).
     int Walk(uint32_t window16, int& length) const;
+    // The same through the wide table where the code fits it.
+    int Symbol(uint32_t window16, int& length) const {
+        if (const uint16_t entry = fastSymbol[window16 >> (16 - kFastBits)]) {
+            length = entry & 0xFF;
+            return entry >> 8;
+        }
+        return Walk(window16, length);
+    }
 
 private:
     void Clear();
@@ -54,7 +61,8 @@ private:
 
 // For passing over AC symbols when only DC is kept (the 1/8 scale): the
 // whole symbols, magnitude bits included, that the top kBits bits of the
-// data hold, up to and including an end of block. Built from an AC table's walk, so it agrees with it.
+// data hold, up to and including an end of block. Built from an AC table's
+// walk, so it agrees with it.
 struct JpegSkipTable {
     static constexpr int kBits = 13;
     uint16_t entries[1 << kBits];

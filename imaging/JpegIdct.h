@@ -20,7 +20,6 @@ void IdctAan8x8(const int16_t* coef, const uint16_t* quant, uint8_t* out);
 void Idct4x4(const int16_t* coef, const uint16_t* quant, uint8_t* out);
 void Idct2x2(const int16_t* coef, const uint16_t* quant, uint8_t* out);
 void Idct1x1(const int16_t* coef, const uint16_t* quant, uint8_t* out);
-inline uint8_t IdctDcSample(int16_t dc, uint16_t q0);
 
 // The same 8 x 8 and 4 x 4 transforms on SSE2 vectors; bit-identical.
 void IdctAan8x8Sse2(const int16_t* coef, const uint16_t* quant, uint8_t* out);

@@ -180,7 +180,7 @@ bool JpegImageDecoder::BuildSkipTables() {
         if (skip) continue;
         skip.reset(new (std::nothrow) JpegSkipTable);
         if (!skip) return false;
-        skip->Build(m_tables[4 + (m_scan.components[i].acSlot & 3)]);
+        skip->Build(m_tables[m_scan.components[i].acSlot & 7]);
     }
     return true;
 }

@@ -55,21 +55,26 @@ TEST(JpegHuffmanTable, RefusesTablesThatCannotBeDecoded) {
     EXPECT_TRUE(table.Build(HuffSlot{}, false));                         // empty slot
 }
 
+// Random code lengths that fit (Kraft sum at most 1), with random symbols.
+HuffSlot RandomSlot(std::mt19937& random) {
+    HuffSlot slot{};
+    double used = 0;
+    int k = 0;
+    for (int length = 1; length <= 16 && k < 200; ++length) {
+        int n = int(random() % 6);
+        while (n > 0 && used + n / double(1 << length) > 1) --n;
+        slot.bits[length] = uint8_t(n);
+        used += n / double(1 << length);
+        for (int i = 0; i < n; ++i) slot.huffval[k++] = uint8_t(random());
+    }
+    return slot;
+}
+
 // The wide tables must decode every 16-bit window as the plain walk does.
 TEST(JpegHuffmanTable, WideTablesAgreeWithTheWalk) {
     std::mt19937 random(5);
     for (int round = 0; round < 40; ++round) {
-        // Random code lengths that fit (Kraft sum at most 1).
-        HuffSlot slot{};
-        double used = 0;
-        int k = 0;
-        for (int length = 1; length <= 16 && k < 200; ++length) {
-            int n = int(random() % 6);
-            while (n > 0 && used + n / double(1 << length) > 1) --n;
-            slot.bits[length] = uint8_t(n);
-            used += n / double(1 << length);
-            for (int i = 0; i < n; ++i) slot.huffval[k++] = uint8_t(random());
-        }
+        const HuffSlot slot = RandomSlot(random);
         JpegHuffmanTable table;
         ASSERT_TRUE(table.Build(slot, false));
         for (uint32_t window = 0; window < 65536; window += 7) {
@@ -102,19 +107,7 @@ TEST(JpegHuffmanTable, WideTablesAgreeWithTheWalk) {
 TEST(JpegHuffmanTable, SkipTableAgreesWithTheWalk) {
     std::vector<HuffSlot> slots = {Slot({1, 1, 1}, {0xF0, 0x00, 0x01})};  // one-bit run of 16
     std::mt19937 random(9);
-    for (int round = 0; round < 20; ++round) {
-        HuffSlot slot{};
-        double used = 0;
-        int k = 0;
-        for (int length = 1; length <= 16 && k < 200; ++length) {
-            int n = int(random() % 6);
-            while (n > 0 && used + n / double(1 << length) > 1) --n;
-            slot.bits[length] = uint8_t(n);
-            used += n / double(1 << length);
-            for (int i = 0; i < n; ++i) slot.huffval[k++] = uint8_t(random());
-        }
-        slots.push_back(slot);
-    }
+    for (int round = 0; round < 20; ++round) slots.push_back(RandomSlot(random));
     constexpr int kBits = JpegSkipTable::kBits;
     for (const HuffSlot& slot : slots) {
         JpegHuffmanTable table;
